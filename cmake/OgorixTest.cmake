@@ -25,6 +25,7 @@ function(ogx_add_test)
     OGORIX_BIN_DIR=${CMAKE_BINARY_DIR}/bin
     LC_ALL=C.UTF-8)
   gtest_discover_tests(${T_NAME}
+    TEST_PREFIX "${T_NAME}."
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${T_TIMEOUT})
