@@ -1,0 +1,85 @@
+// ogorix-cli as a user runs it.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+using namespace ogx::test;
+
+namespace {
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override { qputenv("OGORIX_MACHINE_DIR", (m_dir.path() + QStringLiteral("/machine")).toUtf8()); }
+    void TearDown() override { qunsetenv("OGORIX_MACHINE_DIR"); }
+    ProcessResult cli(QStringList args)
+    {
+        return runProcess(binDir() + QStringLiteral("/ogorix-cli"),
+                          QStringList{QStringLiteral("--workspace"), ws()} + args);
+    }
+    QString ws() const { return m_dir.path() + QStringLiteral("/ws"); }
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(Cli, InitPreparesAnEmptyFolder)
+{
+    const ProcessResult r = cli({QStringLiteral("init")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QByteArray("Lucru local.\n"));
+    EXPECT_TRUE(QFileInfo(ws() + QStringLiteral("/Data")).isDir());
+    EXPECT_FALSE(QFileInfo::exists(ws() + QStringLiteral("/Temp")));
+    EXPECT_TRUE(readFile(ws() + QStringLiteral("/Data/Ogorix.set")).contains("[47]\r\nVER=1.0151\r\n"));
+    const QByteArray machine = readFile(m_dir.path() + QStringLiteral("/machine/Ogorix.ini"));
+    EXPECT_TRUE(machine.contains(QByteArray("CALE=" + ws().toUtf8() + "\r\n")));
+    EXPECT_TRUE(machine.contains("VER=1.0151\r\n"));
+}
+
+TEST_F(Cli, SettingsGetAndSet)
+{
+    ASSERT_EQ(cli({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("CONST"), QStringLiteral("COMUNA"),
+                   QStringLiteral("Ştefăneşti")}).exitCode, 0);
+    EXPECT_EQ(cli({QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("const"), QStringLiteral("comuna")}).out,
+              QStringLiteral("Ştefăneşti\n").toUtf8());
+    EXPECT_TRUE(readFile(ws() + QStringLiteral("/Data/Ogorix.set")).contains("COMUNA=\xAA" "tef\xE3ne\xBAti"));
+    ASSERT_EQ(cli({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("--machine"), QStringLiteral("Mail"),
+                   QStringLiteral("a@b.ro")}).exitCode, 0);
+    EXPECT_EQ(cli({QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("--machine"), QStringLiteral("MAIL")}).out,
+              QByteArray("a@b.ro\n"));
+    EXPECT_FALSE(QFileInfo::exists(ws() + QStringLiteral("/Temp")));
+}
+
+TEST_F(Cli, BadInput)
+{
+    const struct { QStringList args; int status; const char *err; } cases[] = {
+        {{QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("CONST")}, 2, "folosire"},
+        {{QStringLiteral("nosuch")}, 2, "comanda necunoscuta: nosuch"},
+        {{QStringLiteral("--today"), QStringLiteral("2026-13-01"), QStringLiteral("init")}, 2, "YYYY-MM-DD"},
+        {{QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("CONST"), QStringLiteral("X"),
+          QStringLiteral("\u20BD")}, 1, "U+20BD"},
+    };
+    for (const auto &c : cases) {
+        const ProcessResult r = cli(c.args);
+        EXPECT_EQ(r.exitCode, c.status) << c.args.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+    }
+    // a workspace that cannot be created
+    writeFile(m_dir.path() + QStringLiteral("/plain"), "x");
+    const ProcessResult r = runProcess(binDir() + QStringLiteral("/ogorix-cli"),
+                                       {QStringLiteral("--workspace"), m_dir.path() + QStringLiteral("/plain/ws"), QStringLiteral("init")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("plain/ws")) << r.err.toStdString();
+}
+
+TEST_F(Cli, VersionAndHelp)
+{
+    EXPECT_EQ(cli({QStringLiteral("--version")}).out, QByteArray("ogorix-cli 1.0151\n"));
+    const ProcessResult help = cli({QStringLiteral("help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("settings get"));
+}
