@@ -247,6 +247,12 @@ bool IsSafeMemberName(const QByteArray &raw)
     return !isDeviceName(raw);
 }
 
+bool IsStorableFileName(const QString &name)
+{
+    QByteArray raw;
+    return toCp1250(name, raw) && IsSafeMemberName(raw);
+}
+
 int WriteArchive(const QString &archivePath, const QString &directory, const ArchiveProgress &progress)
 {
     const QStringList files = ListArchivableFiles(directory);
@@ -260,7 +266,7 @@ int WriteArchive(const QString &archivePath, const QString &directory, const Arc
     for (const QString &path : files) {
         const QString name = QFileInfo(path).fileName();
         QByteArray raw;
-        if (!toCp1250(name, raw) || !IsSafeMemberName(raw))
+        if (!IsStorableFileName(name) || !toCp1250(name, raw))
             throw Error(fileError(QStringLiteral("Nu pot salva"), path,
                                   QStringLiteral("numele fisierului nu poate fi pastrat intr-o salvare")));
         names.append(raw);

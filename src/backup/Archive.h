@@ -45,6 +45,8 @@ struct ArchiveResult {
 // with no path separator, drive, control character or character a file name cannot hold,
 // not "." or "..", not a device name. Writing and reading apply the same rule.
 bool IsSafeMemberName(const QByteArray &rawName);
+// Whether a file of this name can go into an archive (code page 1250 and the rule above).
+bool IsStorableFileName(const QString &fileName);
 
 // Packs every file of ListArchivableFiles(directory) into `archivePath`, in name order.
 // The archive is written beside its final name and renamed over it only when complete, so

@@ -145,6 +145,10 @@ QString CopyDataToTemp(const BackupContext &ctx, const QString &dataDir)
     const QStringList files = ListArchivableFiles(dataDir);
     if (files.isEmpty())
         return {};
+    for (const QString &path : files)
+        if (!IsStorableFileName(fileName(path)))
+            throw Error(QStringLiteral("Nu pot salva %1: numele fisierului nu poate fi pastrat intr-o salvare")
+                            .arg(QDir::toNativeSeparators(path)));
     ProgressPhase phase(ctx.progress, kPrepare);
     phase.show(int(files.size()));
     for (const QString &path : files) {
@@ -161,7 +165,7 @@ QString CopyDataToTemp(const BackupContext &ctx, const QString &dataDir)
 void DetachIndexFile(const QString &tableFile)
 {
     QFile file(tableFile);
-    if (!file.open(QIODevice::ReadWrite))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return;
     // Byte 28 of a dBase header: "a production index exists". A file too short to be a
     // table is not lengthened.
