@@ -30,6 +30,8 @@ inline QList<QStringList> rtfToTextLines(const QStringList &files, const QString
         QString text = QString::fromUtf8(QFileInfo::exists(txt) ? readFile(txt) : QByteArray());
         if (text.startsWith(QChar(0xFEFF)))
             text.remove(0, 1);
+        // LibreOffice writes a run of blanks with a six-per-em space before each blank.
+        text.remove(QChar(0x2006));
         QStringList lines;
         for (const QString &l : text.split(u'\n'))
             lines.append(l.trimmed());
