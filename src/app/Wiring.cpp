@@ -1,42 +1,18 @@
 #include "app/Wiring.h"
 
+#include "session/ui/ContorU.h"
+#include "session/ui/EroriU.h"
+#include "session/ui/GuiPrompter.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
-#include <QMessageBox>
 #include <QStatusBar>
 
 namespace ogx {
 namespace {
-
-// Until the system's own message box is wired in, questions use a plain dialog.
-class BasicPrompter final : public Prompter {
-public:
-    int Mesaj(const QString &title, const QString &text, int kind, int buttons) override
-    {
-        if (buttons == 0)
-            return ResultCancel;
-        QMessageBox box(kind == ErrorKind ? QMessageBox::Critical
-                            : kind == Confirmation ? QMessageBox::Question
-                            : kind == Information  ? QMessageBox::Information
-                                                   : QMessageBox::Warning,
-                        title, QString(text).replace(u'\r', u'\n'));
-        const struct { int flag; QMessageBox::StandardButton button; int result; } map[] = {
-            {ButtonYes, QMessageBox::Yes, ResultYes}, {ButtonNo, QMessageBox::No, ResultNo},
-            {ButtonOk, QMessageBox::Ok, ResultOk}, {ButtonCancel, QMessageBox::Cancel, ResultCancel}};
-        for (const auto &m : map)
-            if (buttons & m.flag)
-                box.addButton(m.button);
-        const int chosen = box.exec();
-        for (const auto &m : map)
-            if (chosen == m.button)
-                return m.result;
-        return ResultCancel;
-    }
-    void ShowProblemHint(const QString &, QWidget *) override {}
-};
 
 // The bare main window shown until the session windows are wired in.
 class BareMainWindow : public QMainWindow {
@@ -70,7 +46,8 @@ protected:
 } // namespace
 
 GuiWiring::GuiWiring(ShellOpener &shell, QObject *parent)
-    : QObject(parent), m_shell(shell), m_prompter(std::make_unique<BasicPrompter>())
+    : QObject(parent), m_shell(shell), m_erori(std::make_unique<TErori>()),
+      m_contor(std::make_unique<TContor>()), m_prompter(std::make_unique<GuiPrompter>(*m_erori, *m_contor))
 {
 }
 

@@ -15,6 +15,9 @@ class QMainWindow;
 namespace ogx {
 
 class StartupView;
+class TErori;
+class TContor;
+class GuiPrompter;
 
 class GuiWiring : public QObject {
     Q_OBJECT
@@ -33,7 +36,9 @@ private:
     int runSession(Startup &startup);
 
     ShellOpener &m_shell;
-    std::unique_ptr<Prompter> m_prompter;
+    std::unique_ptr<TErori> m_erori;   // the system's message box, created once
+    std::unique_ptr<TContor> m_contor; // the progress window, created once
+    std::unique_ptr<GuiPrompter> m_prompter;
     QPointer<QMainWindow> m_mainWindow;
 };
 
