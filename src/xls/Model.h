@@ -142,7 +142,10 @@ struct Book {
     ~Book() { sheets.clear(); }
 
     std::uint32_t internString(const std::string &text);
-    void indexFormula(Formula *f);
+    using RefIndex = std::multimap<std::uint32_t, Formula *>;
+    // Registers a formula; `hint` (for sheet `hintSheet`) is where its entry most likely
+    // belongs, which makes the registration constant time when right.
+    void indexFormula(Formula *f, int hintSheet = -1, RefIndex::iterator hint = {});
     void unindexFormula(Formula *f);
 };
 

@@ -22,7 +22,7 @@ std::uint32_t Book::internString(const std::string &text)
     return idx;
 }
 
-void Book::indexFormula(Formula *f)
+void Book::indexFormula(Formula *f, int hintSheet, RefIndex::iterator hint)
 {
     if (f->opaque)
         return;
@@ -38,9 +38,13 @@ void Book::indexFormula(Formula *f)
             }
         maxima.emplace_back(sh, row);
     });
+    // Copies of a growing detail block refer to the highest rows: the end() hint makes
+    // their registration constant time.
     for (auto [sh, row] : maxima)
-        if (sh >= 0 && std::size_t(sh) < refIndex.size())
-            f->reg.emplace_back(std::uint16_t(sh), refIndex[std::size_t(sh)].emplace(row, f));
+        if (sh >= 0 && std::size_t(sh) < refIndex.size()) {
+            auto &idx = refIndex[std::size_t(sh)];
+            f->reg.emplace_back(std::uint16_t(sh), idx.emplace_hint(sh == hintSheet ? hint : idx.end(), row, f));
+        }
 }
 
 void Book::unindexFormula(Formula *f)
@@ -300,8 +304,11 @@ void adjustFormulasForRows(Book &b, const Shift &s)
     std::vector<Formula *> hit;
     for (auto it = idx.lower_bound(s.at); it != idx.end(); ++it)
         hit.push_back(it->second);
-    for (Formula *f : hit) {
+    // Unregister all first: re-registered in their (preserved) order, each new entry then
+    // lands at the end of the index, in constant time.
+    for (Formula *f : hit)
         b.unindexFormula(f);
+    for (Formula *f : hit) {
         applyShift(b, f->rgce, f->sheet, s);
         adjustArray(b, *f, s);
         b.indexFormula(f);
@@ -433,6 +440,11 @@ void copyRows(Book &b, int sheet, std::uint32_t s, std::uint32_t e, std::uint32_
     for (auto it = sh.merged.lower_bound(s); it != sh.merged.end() && it->first <= e; ++it)
         if (it->second.r1 >= s)
             merges.push_back(it->second);
+    // Right after the insertion no formula refers to the new rows: copies referring to
+    // their own rows belong just before the first entry at or after d.
+    if (b.refIndex.size() < b.sheets.size())
+        b.refIndex.resize(b.sheets.size());
+    const auto hint = b.refIndex[std::size_t(sheet)].lower_bound(d);
     for (std::uint32_t k = 0; k < n; ++k) {
         const int delta = int(d + k * h) - int(s);
         for (std::uint32_t i = 0; i < h; ++i) {
@@ -448,7 +460,7 @@ void copyRows(Book &b, int sheet, std::uint32_t s, std::uint32_t e, std::uint32_
                 ++sh.colUse[c.col];
                 if (dst.cells.back().f) {
                     dst.cells.back().f->sheet = std::uint16_t(sheet);
-                    b.indexFormula(dst.cells.back().f.get());
+                    b.indexFormula(dst.cells.back().f.get(), sheet, hint);
                 }
             }
         }
