@@ -747,9 +747,11 @@ void Store::writeData(StoredTable &t)
     failPoint("mid-data");
     const std::uint32_t count = t.m_image.recordCount();
     if (count > t.m_origCount) {
-        std::string tail(t.m_image.record(t.m_origCount), (count - t.m_origCount) * rl);
-        tail += '\x1A';
-        pwriteAll(fd.get(), tail.data(), tail.size(), hl + std::uint64_t(t.m_origCount) * rl, t.m_path);
+        const std::uint64_t at = hl + std::uint64_t(t.m_origCount) * rl;
+        const std::uint64_t bytes = std::uint64_t(count - t.m_origCount) * rl;
+        pwriteAll(fd.get(), t.m_image.record(t.m_origCount), static_cast<std::size_t>(bytes), at, t.m_path);
+        const char eof = '\x1A';
+        pwriteAll(fd.get(), &eof, 1, at + bytes, t.m_path);
     }
     const std::string header = t.layout().header(count, todayLocal()).substr(0, 32);
     pwriteAll(fd.get(), header.data(), header.size(), 0, t.m_path);
