@@ -100,8 +100,39 @@ TEST(ShippedTemplates, OpenInLibreOffice)
     QStringList files;
     for (const Shipped &t : shipped)
         files.append(templatePath(t.file));
+
+    // A payment disposition filled with the keys the payments window registers, in order.
+    RecordingShellOpener shell;
+    TRTFReplace rtf(shell);
+    rtf.RTFSursa = templatePath("DispPlata.rtf");
+    rtf.RTFDest = dir.filePath(QStringLiteral("DP0.rtf"));
+    ASSERT_TRUE(rtf.Start());
+    const std::pair<const char *, const char *> pairs[] = {
+        {"[ARENDAS]", "SC Câmpia SRL"}, {"[NRP]", "17"}, {"[DATAP]", "10.12.2026"},
+        {"[ARENDATOR]", "Ionescu Ana"}, {"[CNP]", "2850228123457"}, {"[PLATA]", "1234.5"},
+        {"[SCOP]", "Arenda 2026"}, {"[SERIA]", ""}, {"[NUMARA]", ""},
+        {"[SUMALITERE]", "unamiidouasutetreizecisipatru lei si cincizeci bani"}};
+    for (const auto &[k, v] : pairs)
+        rtf.AddPair(QString::fromUtf8(k), QString::fromUtf8(v));
+    rtf.WriteBody(1);
+    rtf.Finish();
+    files.append(rtf.RTFDest);
+
     const QList<QStringList> texts = rtfToTextLines(files, dir.path());
-    ASSERT_EQ(texts.size(), 4);
+    ASSERT_EQ(texts.size(), 5);
+    const QStringList &dp = texts[4];
+    const QString dpText = dp.join(u'\n');
+    EXPECT_TRUE(dpText.contains(QStringLiteral("UNITATEA: SC Câmpia SRL"))) << dpText.toStdString();
+    EXPECT_TRUE(dpText.contains(QStringLiteral("Nr. 17 din 10.12.2026")));
+    EXPECT_EQ(dp.value(dp.indexOf(QStringLiteral("Numele şi prenumele")) + 1), QStringLiteral("Ionescu Ana"));
+    EXPECT_EQ(dp.value(dp.indexOf(QStringLiteral("Suma :")) + 1),
+              QStringLiteral("1234.5 lei, adică unamiidouasutetreizecisipatru lei si cincizeci bani"));
+    EXPECT_EQ(dp.value(dp.indexOf(QStringLiteral("Scopul plăţii")) + 1), QStringLiteral("Arenda 2026"));
+    EXPECT_TRUE(dpText.contains(QStringLiteral("seria .......... numărul ..........")));
+    EXPECT_TRUE(dpText.contains(QStringLiteral("C.N.P. 2850228123457")));
+    EXPECT_TRUE(dpText.contains(QStringLiteral("Am primit suma de 1234.5 lei")));
+    EXPECT_TRUE(dpText.contains(QStringLiteral("Plătit suma de 1234.5 lei")));
+    EXPECT_EQ(dp.count(QStringLiteral("Data: 10.12.2026")), 2);
     const QString all[4] = {texts[0].join(u'\n'), texts[1].join(u'\n'), texts[2].join(u'\n'), texts[3].join(u'\n')};
     EXPECT_TRUE(all[0].contains(QStringLiteral("CONTRACT DE ARENDARE")));
     EXPECT_TRUE(all[0].contains(QStringLiteral("Obligaţiile arendaşului")));  // code page 1250 letters
