@@ -52,5 +52,6 @@ private:
 
 // Command groups, each in its own file.
 void addCoreCommands(Cli &cli);
+void addTextCommands(Cli &cli);
 
 } // namespace ogx

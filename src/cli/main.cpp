@@ -16,6 +16,7 @@ int main(int argc, char **argv)
     QTextStream err(stderr);
     ogx::Cli cli(out, err);
     ogx::addCoreCommands(cli);
+    ogx::addTextCommands(cli);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     const int status = cli.run(args);

@@ -83,3 +83,21 @@ TEST_F(Cli, VersionAndHelp)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("settings get"));
 }
+
+TEST_F(Cli, WordsAndValidate)
+{
+    const struct { QStringList args; int status; QByteArray out; } cases[] = {
+        {{QStringLiteral("words"), QStringLiteral("1234.56")}, 0, "unamiidouasutetreizecisipatru lei si cincizecisisase bani\n"},
+        {{QStringLiteral("words"), QStringLiteral("--number"), QStringLiteral("2")}, 0, "doi\n"},
+        {{QStringLiteral("validate"), QStringLiteral("cnp"), QStringLiteral("1960521400017")}, 0, "valid\n"},
+        {{QStringLiteral("validate"), QStringLiteral("cnp"), QStringLiteral("1960521400015")}, 1, "invalid\n"},
+        {{QStringLiteral("validate"), QStringLiteral("cif"), QStringLiteral("18547290")}, 0, "valid\n"},
+        {{QStringLiteral("validate"), QStringLiteral("email"), QStringLiteral("primaria@exemplu.ro")}, 0, "valid\n"},
+        {{QStringLiteral("validate"), QStringLiteral("iban"), QStringLiteral("x")}, 2, ""},
+    };
+    for (const auto &c : cases) {
+        const ProcessResult r = cli(c.args);
+        EXPECT_EQ(r.exitCode, c.status) << c.args.join(u' ').toStdString();
+        EXPECT_EQ(r.out, c.out) << c.args.join(u' ').toStdString();
+    }
+}
