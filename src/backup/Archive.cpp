@@ -13,7 +13,9 @@
 #include <zlib.h>
 
 #include <limits>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace ogx {
 
@@ -73,9 +75,10 @@ void writeInt(QSaveFile &out, qint32 value)
 // Buffered reading over a device, tracking how much of it is left.
 class Input {
 public:
-    explicit Input(QIODevice &dev) : m_dev(dev), m_buffer(kChunk, Qt::Uninitialized)
+    explicit Input(QIODevice &dev) : m_dev(dev)
     {
         m_size = dev.isSequential() ? -1 : dev.size() - dev.pos();
+        m_buffer.resize(m_size < 0 ? kChunk : std::clamp<qint64>(m_size, 1, kChunk));
     }
 
     // Bytes not yet consumed; the largest qint64 when the device does not know its size.
@@ -89,7 +92,7 @@ public:
     {
         if (m_avail > 0)
             return true;
-        const qint64 got = m_dev.read(m_buffer.data(), kChunk);
+        const qint64 got = m_dev.read(m_buffer.data(), m_buffer.size());
         if (got <= 0)
             return false;
         m_at = m_buffer.constData();
@@ -344,7 +347,7 @@ ArchiveResult DecodeArchive(QIODevice &dev, MemberSink &sink, const ArchiveProgr
     if (count < 0 || count > in.remaining() / kMinMemberBytes)
         return fail(QStringLiteral("numarul de fisiere %1 nu este posibil").arg(count));
 
-    std::unique_ptr<char[]> outBuf(new char[kChunk]);
+    std::vector<char> outBuf; // grows to the largest member's size, at most kChunk
     for (int i = 0; i < count; ++i) {
         if (progress)
             progress(i, count);
@@ -378,19 +381,21 @@ ArchiveResult DecodeArchive(QIODevice &dev, MemberSink &sink, const ArchiveProgr
             return fail(QStringLiteral("zlib: inflateInit"));
         }
         z.live = true;
+        if (qint64(outBuf.size()) < std::min<qint64>(size, kChunk))
+            outBuf.resize(size_t(std::min<qint64>(size, kChunk)));
+        const qint64 space = qint64(outBuf.size());
         qint64 produced = 0;
         for (;;) {
-            if (!in.fill()) {
-                sink.abort();
-                return fail(member + QStringLiteral(": arhiva se termina in datele comprimate"));
-            }
-            z.zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in.data()));
-            z.zs.avail_in = uInt(in.available());
-            z.zs.next_out = reinterpret_cast<Bytef *>(outBuf.get());
-            z.zs.avail_out = uInt(kChunk);
+            // At the end of the archive inflate may still hold output it could not hand
+            // over; it is called without input until it makes no more progress.
+            const bool more = in.fill();
+            z.zs.next_in = more ? reinterpret_cast<Bytef *>(const_cast<char *>(in.data())) : nullptr;
+            z.zs.avail_in = more ? uInt(in.available()) : 0;
+            z.zs.next_out = reinterpret_cast<Bytef *>(outBuf.data());
+            z.zs.avail_out = uInt(space);
             const int rc = inflate(&z.zs, Z_NO_FLUSH);
             in.consume(in.available() - qint64(z.zs.avail_in));
-            const qint64 have = kChunk - qint64(z.zs.avail_out);
+            const qint64 have = space - qint64(z.zs.avail_out);
             if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) {
                 sink.abort();
                 return fail(member + QStringLiteral(": datele comprimate sunt deteriorate (%1)")
@@ -401,12 +406,16 @@ ArchiveResult DecodeArchive(QIODevice &dev, MemberSink &sink, const ArchiveProgr
                 sink.abort();
                 return fail(member + QStringLiteral(": se despacheteaza la mai mult de %1 octeti").arg(size));
             }
-            if (have > 0 && !sink.write(outBuf.get(), have, error)) {
+            if (have > 0 && !sink.write(outBuf.data(), have, error)) {
                 sink.abort();
                 return fail(error);
             }
             if (rc == Z_STREAM_END)
                 break;
+            if (!more && have == 0) {
+                sink.abort();
+                return fail(member + QStringLiteral(": arhiva se termina in datele comprimate"));
+            }
         }
         if (produced != size) {
             sink.abort();

@@ -302,3 +302,24 @@ TEST_F(ArchiveFormat, WritingFailsCleanlyAndKeepsTheOldArchive)
     EXPECT_EQ(readFile(archive()), "the good old archive");
     EXPECT_EQ(QDir(m_tmp.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.ogx")}); // no stray temporary
 }
+
+TEST_F(ArchiveFormat, MembersOfEverySizeEndingTheArchiveReadBack)
+{
+    // The last member's stream ends the file: the reader must drain inflate's pending
+    // output without more input, whatever the sizes of its buffers.
+    QList<int> sizes;
+    for (int s = 1; s <= 300; ++s)
+        sizes << s;
+    sizes << 4095 << 4096 << 4097 << 65535 << 65536 << 262143 << 262144 << 262145 << 600000;
+    for (const int s : sizes) {
+        SCOPED_TRACE(s);
+        QByteArray data = QByteArray("ab").repeated(s / 2 + 1).left(s);
+        if (s % 3 == 0)
+            data = noise(s, quint32(s));
+        writeFile(archive(), le32(2) + member("first.bin", data.left(s / 2 + 1)) + member("last.bin", data));
+        const ArchiveResult r = ListArchive(archive());
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        ASSERT_EQ(r.members.size(), 2);
+        EXPECT_EQ(r.members[1].size, s);
+    }
+}
