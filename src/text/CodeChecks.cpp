@@ -94,4 +94,18 @@ bool CheckPhone(const QString &text)
         || digits.startsWith(QLatin1String("02")) || digits.startsWith(QLatin1String("01"));
 }
 
+std::optional<bool> CheckCode(const QString &kind, const QString &text)
+{
+    const QString k = kind.toLower();
+    if (k == QLatin1String("cnp"))
+        return CheckCnp(text);
+    if (k == QLatin1String("cif"))
+        return CheckCif(text);
+    if (k == QLatin1String("email"))
+        return CheckEmail(text);
+    if (k == QLatin1String("phone"))
+        return CheckPhone(text);
+    return std::nullopt;
+}
+
 } // namespace ogx

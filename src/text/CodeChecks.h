@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace ogx {
 
 // Romanian personal numeric code: 13 digits, first digit 1, 2, 5, 6 or 9, a real birth
@@ -20,6 +22,10 @@ bool CheckEmail(const QString &text);
 
 // Exactly 10 digits (other characters are ignored) beginning with 07, 03, 02 or 01.
 bool CheckPhone(const QString &text);
+
+// The check named by `kind` ("cnp", "cif", "email" or "phone", letter case ignored), as
+// `ogorix-cli validate KIND TEXT` offers them; nothing for another kind.
+std::optional<bool> CheckCode(const QString &kind, const QString &text);
 
 namespace detail {
 // Control digit of the first 12 digits of a personal code (a remainder of 10 gives 1).

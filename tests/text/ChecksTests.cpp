@@ -84,6 +84,16 @@ TEST(CheckPhone, Rules)
         EXPECT_EQ(CheckPhone(s(phone)), ok) << phone;
 }
 
+TEST(CheckCode, ChoosesTheCheckByName)
+{
+    EXPECT_EQ(CheckCode(s("cnp"), s("1850101123451")), true);
+    EXPECT_EQ(CheckCode(s("CNP"), s("15900825")), false);
+    EXPECT_EQ(CheckCode(s("cif"), s("RO15900825")), true);
+    EXPECT_EQ(CheckCode(s("email"), s("ion@mail.ro")), true);
+    EXPECT_EQ(CheckCode(s("phone"), s("0444123456")), false);
+    EXPECT_EQ(CheckCode(s("iban"), s("RO49AAAA1B31007593840000")), std::nullopt);
+}
+
 TEST(CnpInfo, CorectAcceptsResidentsAndEmptyByChoice)
 {
     EXPECT_TRUE(cnp::GetCorect(QString(), true));
