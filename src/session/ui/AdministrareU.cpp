@@ -208,7 +208,7 @@ void TForm4::buildForm()
     buttons->addWidget(close);
     root->addLayout(buttons);
     for (QPushButton *b : {m_schimba, modeleBut, memo, close}) {
-        b->setAutoDefault(false);
+        b->setAutoDefault(true); // Enter on a focused button presses it
         b->setCursor(Qt::PointingHandCursor);
     }
     connect(m_schimba, &QPushButton::clicked, this, &TForm4::SchimbaParolaClick);
