@@ -55,4 +55,50 @@ QDate GetNascutLa(const QString &text)
     return QDate(year, month, day);
 }
 
+namespace {
+bool deleteSelection(EditState &s)
+{
+    if (s.selLength <= 0)
+        return false;
+    const qsizetype start = qBound<qsizetype>(0, s.selStart, s.text.size());
+    s.text.remove(start, s.selLength);
+    s.caret = start;
+    s.selStart = start;
+    s.selLength = 0;
+    return true;
+}
+} // namespace
+
+void KeyPress(EditState &s, Key key, int digit)
+{
+    s.caret = qBound<qsizetype>(0, s.caret, s.text.size());
+    switch (key) {
+    case Key::Digit:
+        if (digit < 0 || digit > 9)
+            return;
+        deleteSelection(s);
+        if (s.text == QLatin1String("0")) {
+            s.text.clear();
+            s.caret = 0;
+        }
+        if (s.text.size() >= 13)
+            return;
+        s.text.insert(s.caret, QChar(u'0' + digit));
+        ++s.caret;
+        return;
+    case Key::Backspace:
+        if (!deleteSelection(s) && s.caret > 0) {
+            s.text.remove(s.caret - 1, 1);
+            --s.caret;
+        }
+        return;
+    case Key::Delete:
+        if (!deleteSelection(s) && s.caret < s.text.size())
+            s.text.remove(s.caret, 1);
+        return;
+    case Key::Other:
+        return;
+    }
+}
+
 } // namespace ogx::cnp

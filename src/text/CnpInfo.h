@@ -25,4 +25,22 @@ QString GetSex(const QString &text);
 // 1900s otherwise).
 QDate GetNascutLa(const QString &text);
 
+// Editing of the personal-code input, which takes only digits and at most 13 of them.
+struct EditState {
+    QString text;
+    qsizetype caret = 0;      // insertion point, 0..text.size()
+    qsizetype selStart = 0;   // selection, empty when selLength is 0
+    qsizetype selLength = 0;
+};
+
+enum class Key { Digit, Backspace, Delete, Other };
+
+// One key press (keypad digits count as digits):
+// - a digit deletes the selection, empties a text that is exactly "0", and is inserted at
+//   the caret unless the text already has 13 characters;
+// - Backspace deletes the selection or the character before the caret;
+// - Delete deletes the selection or the character after the caret;
+// - any other key changes nothing.
+void KeyPress(EditState &state, Key key, int digit = 0);
+
 } // namespace ogx::cnp

@@ -122,4 +122,46 @@ TEST(CnpInfo, SexAndBirthDate)
     EXPECT_EQ(cnp::GetNascutLa(s("RO15900825")), QDate(1899, 12, 30));    // not digits
 }
 
+TEST(CnpInfo, KeyPressesEditDigitsOnly)
+{
+    using cnp::Key;
+    cnp::EditState st;
+    st.text = s("0");
+    st.caret = 1;
+    cnp::KeyPress(st, Key::Digit, 1);  // a lone "0" is replaced
+    EXPECT_EQ(st.text, s("1"));
+    for (int d : {8, 5, 0, 1, 0, 1, 1, 2, 3, 4, 5, 1})
+        cnp::KeyPress(st, Key::Digit, d);
+    EXPECT_EQ(st.text, s("1850101123451"));
+    cnp::KeyPress(st, Key::Digit, 7);  // a 14th digit is ignored
+    EXPECT_EQ(st.text, s("1850101123451"));
+    EXPECT_EQ(st.caret, 13);
+    cnp::KeyPress(st, Key::Other);
+    EXPECT_EQ(st.text, s("1850101123451"));
+
+    st.caret = 1;
+    cnp::KeyPress(st, Key::Backspace);
+    EXPECT_EQ(st.text, s("850101123451"));
+    EXPECT_EQ(st.caret, 0);
+    cnp::KeyPress(st, Key::Backspace);  // nothing before the caret
+    EXPECT_EQ(st.text, s("850101123451"));
+    cnp::KeyPress(st, Key::Delete);
+    EXPECT_EQ(st.text, s("50101123451"));
+    EXPECT_EQ(st.caret, 0);
+    st.caret = st.text.size();
+    cnp::KeyPress(st, Key::Delete);  // nothing after the caret
+    EXPECT_EQ(st.text, s("50101123451"));
+
+    st.selStart = 2;
+    st.selLength = 3;
+    cnp::KeyPress(st, Key::Digit, 9);  // replaces the selection
+    EXPECT_EQ(st.text, s("509123451"));
+    EXPECT_EQ(st.caret, 3);
+    st.selStart = 0;
+    st.selLength = 2;
+    cnp::KeyPress(st, Key::Delete);
+    EXPECT_EQ(st.text, s("9123451"));
+    EXPECT_EQ(st.caret, 0);
+}
+
 } // namespace
