@@ -30,6 +30,8 @@ struct Cursor : sqlite3_vtab_cursor {
 
 VTab *vt(sqlite3_vtab *p) { return static_cast<VTab *>(p); }
 
+constexpr int kLikeBase = 100000; // idxNum of a LIKE prefix lookup: kLikeBase + column
+
 int setError(sqlite3_vtab *p, const std::string &msg)
 {
     sqlite3_free(p->zErrMsg);
@@ -120,6 +122,17 @@ int bestIndex(sqlite3_vtab *p, sqlite3_index_info *info)
     int best = -1;
     int bestColumn = -2;
     double bestRows = n;
+    // LIKE 'prefix%' on a text column: served by the column's sorted prefix index when no
+    // equality does better (the pattern is not known yet: guess a small share of rows).
+    int like = -1;
+    for (int i = 0; i < info->nConstraint; ++i) {
+        const auto &c = info->aConstraint[i];
+        if (c.usable && c.op == SQLITE_INDEX_CONSTRAINT_LIKE && c.iColumn >= 0 &&
+            v->table->layout().field(c.iColumn).type == 'C') {
+            like = i;
+            break;
+        }
+    }
     for (int i = 0; i < info->nConstraint; ++i) {
         const auto &c = info->aConstraint[i];
         if (!c.usable || c.op != SQLITE_INDEX_CONSTRAINT_EQ)
@@ -136,6 +149,15 @@ int bestIndex(sqlite3_vtab *p, sqlite3_index_info *info)
             bestColumn = c.iColumn;
             bestRows = rows;
         }
+    }
+    const double likeRows = n / 20 + 1;
+    if (like >= 0 && (best < 0 || bestRows > likeRows)) {
+        info->aConstraintUsage[like].argvIndex = 1;
+        info->aConstraintUsage[like].omit = 0;
+        info->idxNum = kLikeBase + info->aConstraint[like].iColumn;
+        info->estimatedCost = 10 + likeRows * 2;
+        info->estimatedRows = static_cast<sqlite3_int64>(likeRows);
+        return SQLITE_OK;
     }
     if (best < 0) {
         info->idxNum = 0;
@@ -271,6 +293,18 @@ int filter(sqlite3_vtab_cursor *pc, int idxNum, const char *, int argc, sqlite3_
         if (ok && rowid >= 1 && rowid <= t.image().recordCount() &&
             !t.image().isDeleted(static_cast<std::uint32_t>(rowid - 1)))
             c->list.push_back(static_cast<std::uint32_t>(rowid - 1));
+    } else if (idxNum >= kLikeBase && argc >= 1) {
+        const int column = idxNum - kLikeBase;
+        const auto *pattern = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+        std::string prefix;
+        bool ok = pattern != nullptr;
+        if (ok) {
+            std::string_view pv(pattern);
+            pv = pv.substr(0, std::min(pv.find('%'), pv.find('_')));
+            ok = utf8ToCp1250(pv, prefix);
+        }
+        if (ok && column < t.layout().fieldCount())
+            t.lookupPrefix(column, prefix, c->list);
     } else if (idxNum >= 2 && argc >= 1) {
         const int column = idxNum - 2;
         std::string key;

@@ -287,6 +287,44 @@ double StoredTable::rowsPerKey(int column)
     return std::max(1.0, double(m_image.recordCount()) / double(ix.map.size()));
 }
 
+void StoredTable::foldAscii(std::string &s)
+{
+    for (char &c : s)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+}
+
+void StoredTable::lookupPrefix(int column, const std::string &prefix, std::vector<std::uint32_t> &out)
+{
+    out.clear();
+    ColumnIndex &ix = m_indexes[static_cast<std::size_t>(column)];
+    const Field &f = layout().field(column);
+    if (!ix.sortedBuilt) {
+        ix.sorted.clear();
+        ix.sorted.reserve(m_image.recordCount());
+        for (std::uint32_t i = 0; i < m_image.recordCount(); ++i) {
+            const char *rec = m_image.record(i);
+            if (rec[0] == '*')
+                continue;
+            std::string_view v = rawField(f, rec);
+            while (!v.empty() && (v.back() == ' ' || v.back() == '\0'))
+                v.remove_suffix(1);
+            std::string k(v);
+            foldAscii(k);
+            ix.sorted.emplace_back(std::move(k), i);
+        }
+        std::sort(ix.sorted.begin(), ix.sorted.end());
+        ix.sortedBuilt = true;
+    }
+    std::string p = prefix;
+    foldAscii(p);
+    auto it = std::lower_bound(ix.sorted.begin(), ix.sorted.end(), std::make_pair(p, std::uint32_t(0)));
+    for (; it != ix.sorted.end() && it->first.compare(0, p.size(), p) == 0; ++it)
+        if (it->second < m_image.recordCount() && !m_image.isDeleted(it->second))
+            out.push_back(it->second);
+    std::sort(out.begin(), out.end());
+}
+
 void StoredTable::indexRecord(std::uint32_t recno)
 {
     std::string key;
@@ -294,6 +332,10 @@ void StoredTable::indexRecord(std::uint32_t recno)
         ColumnIndex &ix = m_indexes[c];
         if (ix.built && keyOf(static_cast<int>(c), m_image.record(recno), key))
             ix.map[key].push_back(recno);
+        if (ix.sortedBuilt) {
+            ix.sortedBuilt = false;
+            ix.sorted.clear();
+        }
     }
 }
 
@@ -316,10 +358,16 @@ void StoredTable::overwrite(std::uint32_t recno, const char *rec)
     std::string oldKey, newKey;
     for (std::size_t c = 0; c < m_indexes.size(); ++c) {
         ColumnIndex &ix = m_indexes[c];
-        if (!ix.built)
+        if (!ix.built && !ix.sortedBuilt)
             continue;
         const Field &f = layout().field(static_cast<int>(c));
         if (std::memcmp(cur + f.offset, rec + f.offset, static_cast<std::size_t>(f.length)) == 0)
+            continue;
+        if (ix.sortedBuilt) {
+            ix.sortedBuilt = false;
+            ix.sorted.clear();
+        }
+        if (!ix.built)
             continue;
         if (keyOf(static_cast<int>(c), cur, oldKey)) {
             auto it = ix.map.find(oldKey);

@@ -38,6 +38,10 @@ void setFailHook(FailHook hook);
 struct ColumnIndex {
     bool built = false;
     std::unordered_map<std::string, std::vector<std::uint32_t>> map;
+    // Prefix index of a text column: (value with ASCII letters upper-cased, record),
+    // sorted; serves LIKE 'abc%'. Dropped on any change of the column, rebuilt on demand.
+    bool sortedBuilt = false;
+    std::vector<std::pair<std::string, std::uint32_t>> sorted;
 };
 
 class Store;
@@ -58,6 +62,10 @@ public:
     void lookup(int column, const std::string &key, std::vector<std::uint32_t> &out);
     // Average records per distinct value of the column (builds its index).
     double rowsPerKey(int column);
+    // Live records whose text column starts with `prefix` (code page 1250 bytes), ASCII
+    // letters compared without regard to case, in record order (a superset for LIKE).
+    void lookupPrefix(int column, const std::string &prefix, std::vector<std::uint32_t> &out);
+    static void foldAscii(std::string &s);
 
     // Changes (inside a transaction). `rec` is a complete record image.
     std::uint32_t append(const char *rec);

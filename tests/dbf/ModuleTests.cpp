@@ -209,6 +209,16 @@ TEST_F(ModuleTest, EqualityLookupsUseIndexesThatFollowChanges)
     EXPECT_EQ(c->one("SELECT COUNT(*) FROM Contract WHERE IDCON IN (1, 2, 999)"), "2");
     EXPECT_EQ(c->one("SELECT IDCON FROM Contract WHERE rowid = 5"), "5");
 
+    // Prefix searches: LIKE 'n1%' is case-insensitive for ASCII letters.
+    EXPECT_EQ(c->one("SELECT COUNT(*) FROM Contract WHERE NUME1 LIKE 'n1%'"), "43");
+    EXPECT_EQ(c->one("SELECT COUNT(*) FROM Contract WHERE NUME1 LIKE 'N_'"), "300");
+    EXPECT_EQ(c->one("SELECT COUNT(*) FROM Contract WHERE NUME1 LIKE '%3'"), "43");
+    EXPECT_EQ(c->one("SELECT COUNT(*) FROM Contract WHERE NUME1 LIKE 'Ş%'"), "0");
+    const auto likePlan = c->rows("EXPLAIN QUERY PLAN SELECT * FROM Contract WHERE NUME1 LIKE ?");
+    EXPECT_NE(likePlan[0].find("INDEX 100001:"), std::string::npos) << likePlan[0];
+    ASSERT_EQ(c->exec("UPDATE Contract SET NUME1 = 'Nou' WHERE IDCON = 1"), "");
+    EXPECT_EQ(c->one("SELECT group_concat(IDCON) FROM Contract WHERE NUME1 LIKE 'no%'"), "1");
+
     ASSERT_EQ(c->exec("UPDATE Contract SET IDCON = 1000 WHERE IDCON = 17"), "");
     ASSERT_EQ(c->exec("DELETE FROM Contract WHERE IDCON = 18"), "");
     ASSERT_EQ(c->exec("INSERT INTO Contract (IDCON, NUME1) VALUES (17, 'new')"), "");
