@@ -107,3 +107,26 @@ bool VerifyAdminPassword(const Settings &settings, const QString &password)
 }
 
 } // namespace ogx
+
+namespace ogx {
+
+AdminPasswordCommandResult RunAdminPasswordCommand(const Settings &settings, const QStringList &args)
+{
+    const QString usage = QStringLiteral("usage: admin-password set TEXT | admin-password clear | admin-password verify TEXT");
+    const QString verb = args.value(0);
+    if (verb == QStringLiteral("set") && args.size() == 2) {
+        SetAdminPassword(settings, args[1]);
+        return {0, args[1].isEmpty() ? QStringLiteral("password removed") : QStringLiteral("password set")};
+    }
+    if (verb == QStringLiteral("clear") && args.size() == 1) {
+        ClearAdminPassword(settings);
+        return {0, QStringLiteral("password removed")};
+    }
+    if (verb == QStringLiteral("verify") && args.size() == 2) {
+        const bool ok = VerifyAdminPassword(settings, args[1]);
+        return {ok ? 0 : 1, ok ? QStringLiteral("true") : QStringLiteral("false")};
+    }
+    return {2, usage};
+}
+
+} // namespace ogx

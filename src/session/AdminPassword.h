@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace ogx {
 
@@ -30,5 +31,20 @@ void SetAdminPassword(const Settings &settings, const QString &password);
 void ClearAdminPassword(const Settings &settings);
 // True when a password is stored and `password` is it.
 bool VerifyAdminPassword(const Settings &settings, const QString &password);
+
+} // namespace ogx
+
+namespace ogx {
+
+// `ogorix-cli admin-password ...`: `args` are the words after "admin-password":
+//   set TEXT     stores TEXT as the administrator password (an empty TEXT removes it)
+//   clear        removes the password
+//   verify TEXT  prints "true" (exit 0) when TEXT is the stored password, else "false" (exit 1)
+// Wrong use gives exit code 2 and a usage line.
+struct AdminPasswordCommandResult {
+    int exitCode = 0;
+    QString output; // one line for the standard output (or the error output when exitCode is 2)
+};
+AdminPasswordCommandResult RunAdminPasswordCommand(const Settings &settings, const QStringList &args);
 
 } // namespace ogx

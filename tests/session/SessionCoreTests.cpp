@@ -150,6 +150,39 @@ TEST(AdminPassword, StoredInTheSettingsFileAndVerifiedAfterReadingBack)
     EXPECT_FALSE(HasAdminPassword(s));
 }
 
+TEST(AdminPassword, CommandLineSetVerifyClear)
+{
+    Fixture f;
+    const Settings s(f.ws);
+    struct Step {
+        QStringList args;
+        int exitCode;
+        const char *output;
+    };
+    const Step steps[] = {
+        {{QStringLiteral("verify"), QStringLiteral("x")}, 1, "false"},
+        {{QStringLiteral("set"), QStringLiteral("Parola 7")}, 0, "password set"},
+        {{QStringLiteral("verify"), QStringLiteral("Parola 7")}, 0, "true"},
+        {{QStringLiteral("verify"), QStringLiteral("parola 7")}, 1, "false"},
+        {{QStringLiteral("clear")}, 0, "password removed"},
+        {{QStringLiteral("verify"), QStringLiteral("Parola 7")}, 1, "false"},
+        {{QStringLiteral("verify")}, 2, nullptr},
+        {{QStringLiteral("unset")}, 2, nullptr},
+    };
+    for (const Step &st : steps) {
+        const AdminPasswordCommandResult r = RunAdminPasswordCommand(s, st.args);
+        EXPECT_EQ(r.exitCode, st.exitCode) << st.args.join(u' ').toStdString();
+        if (st.output) {
+            EXPECT_EQ(r.output, QLatin1String(st.output)) << st.args.join(u' ').toStdString();
+        } else {
+            EXPECT_TRUE(r.output.startsWith(QStringLiteral("usage:")));
+        }
+    }
+    // What the command stored is what the login compares with.
+    RunAdminPasswordCommand(s, {QStringLiteral("set"), QStringLiteral("abc")});
+    EXPECT_EQ(s.ReadSetting(QStringLiteral("INIT"), QStringLiteral("WIN")), CodeazaStr(QStringLiteral("abc")).trimmed());
+}
+
 TEST(AdminSettings, LoadsDefaultsStoredValuesAndTheDefaultBackupFolder)
 {
     Fixture f;
