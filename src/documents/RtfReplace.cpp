@@ -273,6 +273,8 @@ QByteArray TRTFReplace::ReplaceInLine(const QByteArray &input)
     QByteArray line = input;
     QByteArray upperLine = asciiUpper(line);
     const int count = int(m_keys.size());
+    if (m_repeat >= count)  // left over from pairs that were cleared since
+        m_repeat = -1;
     bool found = false;
     int n = 0;
     while (n < count) {

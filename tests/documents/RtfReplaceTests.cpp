@@ -92,9 +92,21 @@ TEST_F(RtfReplaceTest, RunOfEqualKeysRepeatsTheLine)
     EXPECT_EQ(r.repeatIndex(), 1);
     EXPECT_EQ(r.ReplaceInLine("x[R]y"), "xby");
     EXPECT_EQ(r.repeatIndex(), 2);
+    // a line without any key ends the run early
+    EXPECT_EQ(r.ReplaceInLine("none"), "none");
+    EXPECT_EQ(r.repeatIndex(), -1);
+    EXPECT_EQ(r.ReplaceInLine("x[R]y"), "xay");
+    EXPECT_EQ(r.ReplaceInLine("x[R]y"), "xby");
     EXPECT_EQ(r.ReplaceInLine("x[R]y"), "xcy");
     EXPECT_EQ(r.repeatIndex(), -1);
     EXPECT_EQ(r.ReplaceInLine("[X]"), "x");
+    EXPECT_EQ(r.repeatIndex(), -1);
+
+    // pairs cleared in the middle of a run leave no stale index behind
+    EXPECT_EQ(r.ReplaceInLine("x[R]y"), "xay");
+    r.ClearPairs();
+    r.AddPair(s("[X]"), s("x"));
+    EXPECT_EQ(r.ReplaceInLine("[X][R]"), "x[R]");
     EXPECT_EQ(r.repeatIndex(), -1);
 }
 
