@@ -97,6 +97,19 @@ char16_t fold(char16_t c)
     return c;
 }
 
+char16_t upper(char16_t c)
+{
+    if (c >= u'a' && c <= u'z')
+        return char16_t(c - 32);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+        return char16_t(c - 32);
+    if (c >= 0x101 && c <= 0x17F && c % 2 == 1 && c != 0x131 && c != 0x149)
+        return char16_t(c - 1);
+    if (c == 0x219 || c == 0x21B)
+        return char16_t(c - 1);
+    return c;
+}
+
 int compareText(const std::string &a, const std::string &b)
 {
     const std::u16string x = utf8ToUtf16(a), y = utf8ToUtf16(b);
@@ -509,6 +522,48 @@ private:
             if (a.t == V::Err)
                 return a;
             return V::num(double(utf8ToUtf16(toText(a)).size()));
+        }
+        case 115: case 116: case 31: case 112: case 113: case 118: { // LEFT RIGHT MID LOWER UPPER TRIM
+            V a = scalar(args.at(0));
+            if (a.t == V::Err)
+                return a;
+            std::u16string u = utf8ToUtf16(toText(a));
+            if (id == 112 || id == 113) {
+                for (char16_t &ch : u)
+                    ch = id == 112 ? fold(ch) : upper(ch);
+                return V::str(utf16ToUtf8(u));
+            }
+            if (id == 118) {
+                std::u16string t;
+                for (char16_t ch : u)
+                    if (ch != u' ' || (!t.empty() && t.back() != u' '))
+                        t.push_back(ch);
+                while (!t.empty() && t.back() == u' ')
+                    t.pop_back();
+                return V::str(utf16ToUtf8(t));
+            }
+            double n = 1, start = 1;
+            if (id == 31) {
+                if (std::uint8_t e = num1(1, start))
+                    return V::err(e);
+                if (std::uint8_t e = num1(2, n))
+                    return V::err(e);
+            } else if (args.size() > 1 && args[1].t != V::Missing) {
+                if (std::uint8_t e = num1(1, n))
+                    return V::err(e);
+            }
+            n = std::trunc(n);
+            start = std::trunc(start);
+            if (n < 0 || start < 1)
+                return V::err(eValue);
+            const std::size_t len = u.size();
+            const std::size_t cnt = std::size_t(std::min<double>(n, double(len)));
+            if (id == 115)
+                return V::str(utf16ToUtf8(u.substr(0, cnt)));
+            if (id == 116)
+                return V::str(utf16ToUtf8(u.substr(len - cnt)));
+            const std::size_t from = std::size_t(std::min<double>(start - 1, double(len)));
+            return V::str(utf16ToUtf8(u.substr(from, cnt)));
         }
         case 336: { // CONCATENATE
             std::string s;

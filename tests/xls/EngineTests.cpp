@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <map>
 #include <filesystem>
 
 using namespace xlstest;
@@ -362,4 +363,58 @@ TEST(XlsSave, NeverOverwritesAndLeavesNoPartialFile)
         ++files;
     }
     EXPECT_EQ(files, 1);
+}
+
+TEST(XlsFormulas, UnsupportedFunctionKeepsItsResultAndAsksForRecalculation)
+{
+    Workbook wb = Workbook::open(fixture("misc.xls"));
+    wb.setNumber(5, 2, 99);                                   // VLOOKUP("Orz"...) would now be 99
+    const std::vector<std::uint8_t> out = wb.toBytes();
+    Workbook back = Workbook::fromBytes(out);
+    EXPECT_EQ(back.cell(3, 3).text, "Gr");                    // LEFT is evaluated
+    EXPECT_EQ(back.cell(4, 3).number, 25);                    // VLOOKUP keeps its stored result
+    EXPECT_TRUE(back.cell(4, 3).hasFormula);
+    EXPECT_EQ(back.formulaText(4, 3), "VLOOKUP(\"Orz\",A3:B5,2,0)");
+    EXPECT_EQ(back.cell(5, 3).number, 20);
+
+    // In the file: the VLOOKUP cell carries "always calculate", the evaluated one does not,
+    // and RECALCID asks Excel for a full recalculation.
+    const auto cf = xls::detail::CompoundFile::parse(out);
+    const int wbEntry = cf.findRootChild(u"Workbook");
+    ASSERT_GE(wbEntry, 0);
+    const auto &s = cf.entries[std::size_t(wbEntry)].data;
+    std::map<std::pair<int, int>, int> flags;
+    bool recalcId = false;
+    for (std::size_t p = 0; p + 4 <= s.size();) {
+        const int id = s[p] | (s[p + 1] << 8), len = s[p + 2] | (s[p + 3] << 8);
+        if (id == 0x0006)
+            flags[{s[p + 4] | (s[p + 5] << 8), s[p + 6] | (s[p + 7] << 8)}] = s[p + 4 + 14] | (s[p + 4 + 15] << 8);
+        if (id == 0x01C1)
+            recalcId = s[p + 8] == 0 && s[p + 9] == 0 && s[p + 10] == 0 && s[p + 11] == 0;
+        if (id == 0 && len == 0)
+            break;
+        p += 4 + std::size_t(len);
+    }
+    EXPECT_TRUE(recalcId);
+    EXPECT_EQ(flags[std::make_pair(3, 2)] & 1, 1);
+    EXPECT_EQ(flags[std::make_pair(2, 2)] & 1, 0);
+}
+
+TEST(XlsCompoundFile, LargeWorkbookUsesDifatSectors)
+{
+    // More than 109 FAT sectors (about 7 MB) need DIFAT sectors.
+    Workbook wb = Workbook::open(fixture("report.xls"));
+    wb.insertRowCopies(4, 4, 5, 64000);
+    for (int r = 64004; r >= 5; r -= 7)
+        wb.setText(r, 2, "Arendator " + std::to_string(r));
+    const std::vector<std::uint8_t> out = wb.toBytes();
+    ASSERT_GT(out.size(), 7u * 1024 * 1024);
+    const std::uint32_t difatCount = out[0x48] | (out[0x49] << 8) | (out[0x4A] << 16) | (std::uint32_t(out[0x4B]) << 24);
+    EXPECT_GT(difatCount, 0u);
+    EXPECT_EQ(out.size() % 512, 0u);
+    Workbook back = Workbook::fromBytes(out);
+    EXPECT_EQ(back.rowCount(), 64007);
+    EXPECT_EQ(back.cell(64004, 2).text, "Arendator 64004");
+    EXPECT_EQ(back.formulaText(64004, 5), "C64004*D64004");
+    EXPECT_EQ(back.formulaText(64005, 5), "SUM(E$3:E4)");     // the total does not span the copies
 }
