@@ -3,6 +3,7 @@
 #include "datastore/Settings.h"
 #include "session/AdminPassword.h"
 #include "session/ui/AdministrareU.h"
+#include "session/ui/LogViewU.h"
 #include "session/ui/LoginU.h"
 #include "widgets/FlatToolButton.h"
 
@@ -159,6 +160,10 @@ void TForm3::buildMenus()
 
 void TForm3::run(MainCommand command)
 {
+    if (command == MainCommand::IstoriculModificarilor && logView) {
+        logView->ShowLog();
+        return;
+    }
     if (onCommand)
         onCommand(command);
 }

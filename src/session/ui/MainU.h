@@ -21,6 +21,7 @@ namespace ogx {
 class FlatToolButton;
 class TForm4;
 class TForm5;
+class TLogView;
 
 // Menu commands handed to the parts that implement them.
 enum class MainCommand {
@@ -60,6 +61,9 @@ public:
     std::function<void(const QString &)> writeLog;    // the action log
     std::function<void()> automaticBackup;            // the end-of-run backup, when the close decided it
     std::function<void(bool readOnly)> rightsChanged; // after the login (the register's changing commands)
+    // The log window, opened by "Istoricul modificarii datelor" when set (otherwise the
+    // command goes to onCommand like the others).
+    TLogView *logView = nullptr;
     // The login query; default: the login window. Nothing when it was closed.
     std::function<std::optional<QString>()> loginQuery;
 
