@@ -60,7 +60,7 @@ TEST(TLogView, ShowsTheLogInIdentifierOrderAndClosesItsQuery)
         EXPECT_EQ(m->index(1, 2).data().toString(), QStringLiteral("Adaugare Contract Nr.12 / 01.03.2024, ION."));
         EXPECT_EQ(m->index(2, 2).data().toString(), QStringLiteral("Inchidere Contracte Ogorix"));
         EXPECT_EQ(m->index(0, 0).data().toString(), QStringLiteral("08.03.2026"));
-        EXPECT_EQ(m->index(0, 3).data().toString(), QStringLiteral("STATIA-PRIMARIE") // cut at 16, trailing blank dropped);
+        EXPECT_EQ(m->index(0, 3).data().toString(), QStringLiteral("STATIA-PRIMARIE")); // cut at 16, trailing blank dropped
         EXPECT_EQ(view.grid()->currentRow(), 0);
         checked = true;
         QTest::keyClick(&view, Qt::Key_Escape);
