@@ -80,6 +80,8 @@ public:
     explicit ContractService(Database &db);
 
     Database &database() { return m_db; }
+    // "Today" of the database's clock.
+    QDate today() const;
 
     // --- lists ----------------------------------------------------------------------
     // SELECT * FROM Contract narrowed by the filter ("today" from the database's clock),
@@ -137,7 +139,6 @@ public:
 
 private:
     void removeStoredDocument(qint64 idcon);
-    QDate today() const;
 
     Database &m_db;
 };
