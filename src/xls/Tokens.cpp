@@ -437,8 +437,10 @@ std::string formulaToText(const Book &book, const Bytes &rgce, int ownSheet)
         if (ixti >= book.xti.size())
             return "#REF!";
         const Xti &x = book.xti[ixti];
-        if (!x.internal || x.first < 0 || std::size_t(x.last) >= book.sheets.size())
+        if (!x.internal)
             return "[ext]!";
+        if (x.first < 0 || x.last < x.first || std::size_t(x.last) >= book.sheets.size())
+            return "#REF!";
         std::string s = book.sheets[std::size_t(x.first)].name;
         if (x.last != x.first)
             s += ":" + book.sheets[std::size_t(x.last)].name;
