@@ -418,3 +418,42 @@ TEST(XlsCompoundFile, LargeWorkbookUsesDifatSectors)
     EXPECT_EQ(back.formulaText(64004, 5), "C64004*D64004");
     EXPECT_EQ(back.formulaText(64005, 5), "SUM(E$3:E4)");     // the total does not span the copies
 }
+
+TEST(XlsRows, DeletingRowsShrinksOrDropsFormatsValidationsAndLinks)
+{
+    struct Case {
+        int row, n;
+        int cfFirst, cfLast;  // conditional format rows after the delete (0: dropped)
+        int dvFirst, dvLast;  // validation rows (0: dropped)
+        int link;             // hyperlink row
+        int breakRow;         // page break before this row
+    };
+    const Case cases[] = {
+        {4, 1, 3, 4, 3, 4, 5, 5},   // one row inside: ranges shrink, the rest moves up
+        {3, 3, 0, 0, 0, 0, 3, 3},   // the whole range: format and validation vanish
+        {1, 1, 2, 4, 2, 4, 5, 5},   // above: everything moves up
+        {7, 5, 3, 5, 3, 5, 6, 6},   // below: nothing moves
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.row);
+        Workbook wb = Workbook::open(fixture("misc.xls"));
+        wb.deleteRows(c.row, c.n);
+        const auto recs = records(wb.toBytes());
+        int cf1 = 0, cf2 = 0, dv1 = 0, dv2 = 0, link = 0, brk = 0, dvCount = -1;
+        for (const auto &[id, d] : recs) {
+            if (id == 0x01B0) { cf1 = u16at(d, 14) + 1; cf2 = u16at(d, 16) + 1; }
+            if (id == 0x01BE) { dv1 = u16at(d, d.size() - 8) + 1; dv2 = u16at(d, d.size() - 6) + 1; }
+            if (id == 0x01B2) dvCount = u16at(d, 14);
+            if (id == 0x01B8) link = u16at(d, 0) + 1;
+            if (id == 0x001B) brk = u16at(d, 2) + 1;
+        }
+        EXPECT_EQ(cf1, c.cfFirst);
+        EXPECT_EQ(cf2, c.cfLast);
+        EXPECT_EQ(dv1, c.dvFirst);
+        EXPECT_EQ(dv2, c.dvLast);
+        EXPECT_EQ(dvCount, c.dvFirst ? 1 : 0);
+        EXPECT_EQ(link, c.link);
+        EXPECT_EQ(brk, c.breakRow);
+        Workbook::fromBytes(wb.toBytes());
+    }
+}

@@ -2,6 +2,7 @@
 // Shared helpers of the spreadsheet engine tests.
 
 #include "TestSupport.h"
+#include "xls/CompoundFile.h"
 #include "xls/Workbook.h"
 
 #include <cstdint>
@@ -41,5 +42,27 @@ inline std::vector<std::string> describeSheet(xls::Workbook &wb)
         }
     return out;
 }
+
+// The records of a saved file's workbook stream: (id, data) in order.
+inline std::vector<std::pair<int, std::vector<std::uint8_t>>> records(const std::vector<std::uint8_t> &file)
+{
+    std::vector<std::pair<int, std::vector<std::uint8_t>>> out;
+    const auto cf = xls::detail::CompoundFile::parse(file);
+    const int e = cf.findRootChild(u"Workbook");
+    if (e < 0)
+        return out;
+    const auto &s = cf.entries[std::size_t(e)].data;
+    for (std::size_t p = 0; p + 4 <= s.size();) {
+        const int id = s[p] | (s[p + 1] << 8);
+        const std::size_t len = std::size_t(s[p + 2] | (s[p + 3] << 8));
+        if ((id == 0 && len == 0) || p + 4 + len > s.size())
+            break;
+        out.emplace_back(id, std::vector<std::uint8_t>(s.begin() + std::ptrdiff_t(p + 4), s.begin() + std::ptrdiff_t(p + 4 + len)));
+        p += 4 + len;
+    }
+    return out;
+}
+
+inline int u16at(const std::vector<std::uint8_t> &d, std::size_t at) { return d[at] | (d[at + 1] << 8); }
 
 } // namespace xlstest
