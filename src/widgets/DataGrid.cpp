@@ -100,7 +100,7 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), m_header(new BandHeade
     setWordWrap(false);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setFixedWidth(14);
+    verticalHeader()->hide(); // the selected row is shown by its colour
     connect(m_header, &QHeaderView::sectionClicked, this, &DataGrid::titleClicked);
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &index) { emit rowActivated(index.row()); });
