@@ -689,10 +689,10 @@ bool Store::recoverHotJournal()
 void Store::joinTransaction(StoredTable &t)
 {
     if (m_joined.empty()) {
-        if (m_mode != Mode::Exclusive) {
-            acquire(Mode::Exclusive); // used without a statement wrapper: lock for the transaction
-            m_autoLocked = true;
-        }
+        // The transaction holds DB exclusive until its last table commits or rolls back,
+        // whatever the statement layer does with its own (nested) locks meanwhile.
+        acquire(Mode::Exclusive);
+        m_autoLocked = true;
         m_phase = Phase::Open;
         m_journalExists = false;
     }

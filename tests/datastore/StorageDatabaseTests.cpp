@@ -4,6 +4,7 @@
 #include "datastore/Schema.h"
 #include "datastore/Settings.h"
 #include "StorageFixture.h"
+#include "dbf/Store.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -192,6 +193,20 @@ TEST_F(DatabaseTest, ATransactionCommitsWithItsLogLineOrLeavesNothing)
     EXPECT_EQ(logRows.text(0, QStringLiteral("ORA")), QStringLiteral("09:05:07"));
     EXPECT_EQ(logRows.text(0, QStringLiteral("ACTIUNE")), QStringLiteral("Modificare Contract Nr.10 / 01.03.2024, A."));
     EXPECT_EQ(logRows.text(0, QStringLiteral("UTILIZATOR")), QStringLiteral("STATIA-CONTABILI"));
+}
+
+TEST_F(DatabaseTest, AnOpenTransactionKeepsOtherWritersOut)
+{
+    Database other(ws, &clock);
+    other.store().lockTimeout = std::chrono::milliseconds(200);
+    // Even a transaction begun with plain SQL keeps the write lock until it ends.
+    db->exec(QStringLiteral("BEGIN"));
+    insertContract(*db, 1, QStringLiteral("A"));
+    EXPECT_THROW(insertContract(other, 2, QStringLiteral("B")), Error);
+    EXPECT_THROW(other.query(QStringLiteral("SELECT COUNT(*) FROM Contract")), Error);
+    db->exec(QStringLiteral("COMMIT"));
+    insertContract(other, 2, QStringLiteral("B"));
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT group_concat(NUME1) FROM Contract")), QVariant(QStringLiteral("A,B")));
 }
 
 TEST_F(DatabaseTest, PurgeLogKeepsTheNewestRows)
