@@ -373,3 +373,39 @@ TEST(TEditPassF, RefusesAnEmptyPasswordAndAcceptsTheCleanedText)
     });
     EXPECT_FALSE(dialog.Execute());
 }
+
+#include "session/ui/LogViewU.h"
+#include "session/ui/SessionWindows.h"
+
+TEST(SessionWindows, WiresTheWindowsTogether)
+{
+    QTemporaryDir tmp;
+    Workspace ws;
+    ws.programDir = tmp.path();
+    ws.dataDir = tmp.path() + QStringLiteral("/Data");
+    ws.localDataDir = ws.dataDir;
+    ws.machineDir = tmp.path();
+    QDir().mkpath(ws.dataDir);
+    AdminSettings admin;
+    SessionState state;
+    RecordingShellOpener shell;
+    SessionWindows session(ws, admin, state, shell);
+    session.erori.setBeep([] {});
+    EXPECT_EQ(session.form3.logView, &session.logView);
+
+    // The prompter is the message box.
+    whenShown(&session.erori, [&] { session.erori.button(4)->click(); });
+    EXPECT_EQ(session.prompter.Mesaj(QStringLiteral("T"), QStringLiteral("x"), 2, 4), 1);
+
+    // A changed server path ends the run: the main window closes.
+    const QString server = tmp.path() + QStringLiteral("/srv");
+    QDir().mkpath(server);
+    for (const char *t : {"Contract.dbf", "Parcele.dbf", "Plati2.dbf"})
+        ogx::test::writeFile(server + u'/' + QLatin1String(t), "x");
+    session.form4.browseFolder = [&](const QString &) { return server; };
+    whenShown(&session.erori, [&] { session.erori.button(4)->click(); }); // "Conectat la server"
+    whenShown(&session.form3, [&] { session.form4.ModServerClick(); });
+    session.form3.RunSession();
+    EXPECT_FALSE(session.form3.isVisible());
+    EXPECT_EQ(session.erori.titleText(), QStringLiteral("Conectat la server"));
+}

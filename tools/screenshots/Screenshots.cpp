@@ -18,6 +18,7 @@
 #include "session/ui/LogViewU.h"
 #include "session/ui/LoginU.h"
 #include "session/ui/MainU.h"
+#include "session/ui/SessionWindows.h"
 #include "widgets/BalloonHint.h"
 #include "widgets/DataGrid.h"
 
