@@ -1,6 +1,10 @@
 #include "app/Startup.h"
 
+#include "datastore/ActionLog.h"
 #include "datastore/Error.h"
+#include "datastore/Pack.h"
+#include "datastore/Schema.h"
+#include "datastore/Upgrade.h"
 #include "datastore/Helpers.h"
 #include "datastore/Templates.h"
 #include "dbf/Numbers.h"
@@ -32,15 +36,32 @@ void makeDirectory(const QString &path)
 
 } // namespace
 
-Startup::Startup(StartupOptions options, StartupHooks hooks, StartupView &view, Prompter &prompter)
-    : m_options(std::move(options)), m_hooks(std::move(hooks)), m_view(view), m_prompter(prompter)
+Startup::Startup(StartupOptions options, StartupHooks hooks, StartupView &view, Prompter &prompter,
+                 const Clock &clock)
+    : m_options(std::move(options)), m_hooks(std::move(hooks)), m_view(view), m_prompter(prompter), m_clock(clock)
 {
 }
 
 Startup::~Startup()
 {
+    m_db.reset();
     if (!m_tempToRemove.isEmpty())
         DeletePath(m_tempToRemove);
+}
+
+Database &Startup::database()
+{
+    if (!m_db)
+        throw Error(QStringLiteral("Baza de date nu este deschisa."));
+    return *m_db;
+}
+
+void Startup::closeDatabase() { m_db.reset(); }
+
+void Startup::openDatabase()
+{
+    m_db.reset();
+    m_db = std::make_unique<Database>(m_ws, &m_clock);
 }
 
 QString Startup::operatorText()
@@ -200,7 +221,8 @@ Startup::Outcome Startup::run()
 
     chooseWorkingMode(); // steps 6-9
 
-    call(m_hooks.loadAdminSettings); // step 10
+    LoadAdminSettings(*m_settings, m_admin, m_options.home); // step 10
+    m_view.processEvents();
     if (m_ws.networkMode() && m_status == kLocal) // step 11
         setStatus(QStringLiteral("Lucru in retea: ") + m_ws.dataDir);
 
@@ -208,18 +230,25 @@ Startup::Outcome Startup::run()
     m_view.setProgress(0);
     m_view.processEvents();
 
-    call(m_hooks.createTables); // step 13
-    call(m_hooks.purgeLog);
+    openDatabase(); // step 13
+    CreateTables(*m_db);
+    m_view.processEvents();
+    PurgeLog(*m_db);
+    m_view.processEvents();
     InstallTemplates(m_ws);
-    call(m_hooks.upgradeSchema);
+    UpgradeSchema(*m_db, [this] { InstallTemplates(m_ws); }, m_admin.county(), nullptr);
+    m_view.processEvents();
 
     m_view.setProgressMaximum(24); // step 14
-    call(m_hooks.weeklyPack);
+    WeeklyPack(*m_db, [this] {
+        m_view.stepProgress();
+        m_view.processEvents();
+    });
 
     if (m_ws.backupMode()) // step 15
         setStatus(QStringLiteral("Lucru in salvarea: ") + QFileInfo(m_ws.openedBackup).fileName().toUpper() + u'.');
 
-    call(m_hooks.syncIdCounters); // step 16
+    SyncIdCounters(*m_db); // step 16
     m_view.setCaption(caption()); // step 17
 
     if (m_options.headless)

@@ -10,6 +10,10 @@
 #include "datastore/Prompter.h"
 #include "datastore/Settings.h"
 #include "datastore/Workspace.h"
+#include "session/AdminSettings.h"
+
+#include "datastore/Clock.h"
+#include "datastore/Database.h"
 
 #include <QString>
 #include <QStringList>
@@ -35,14 +39,10 @@ public:
 
 class Startup;
 
+// The data steps (tables, log, templates, schema, pack, identifiers) are the start-up's
+// own; the hooks are the steps that belong to other parts of the program.
 struct StartupHooks {
     std::function<void(Startup &)> openBackupForWork; // step 8: unpack ws.openedBackup into ws.dataDir
-    std::function<void(Startup &)> loadAdminSettings; // step 10
-    std::function<void(Startup &)> createTables;      // step 13
-    std::function<void(Startup &)> purgeLog;          // step 13
-    std::function<void(Startup &)> upgradeSchema;     // step 13
-    std::function<void(Startup &)> weeklyPack;        // step 14 (steps the progress once per table)
-    std::function<void(Startup &)> syncIdCounters;    // step 16
     std::function<int(Startup &)> runSession;         // step 20: the main window until the user leaves
 };
 
@@ -52,6 +52,7 @@ struct StartupOptions {
     QString executablePath;   // the running program
     QStringList arguments;    // positional arguments (an archive to work in)
     bool headless = false;    // ogorix-cli: no update hand-off, no file-type registration, no session
+    QString home;             // the user's home folder (default automatic backup folder)
     FileTypeRegistration fileTypes{userDataHome(), true};
 };
 
@@ -59,7 +60,10 @@ class Startup {
 public:
     enum class Outcome { Finished, EndedForUpdate };
 
-    Startup(StartupOptions options, StartupHooks hooks, StartupView &view, Prompter &prompter);
+    // `clock` gives today's date to the data (log rows, the weekly pack); it must outlive
+    // the Startup.
+    Startup(StartupOptions options, StartupHooks hooks, StartupView &view, Prompter &prompter,
+            const Clock &clock);
     ~Startup();
 
     // Runs the whole sequence. Throws ogx::Error when a step fails (a workspace that
@@ -73,6 +77,15 @@ public:
     const Workspace &workspace() const { return m_ws; }
     Workspace &workspace() { return m_ws; }
     const Settings &settings() const { return *m_settings; }
+    const Clock &clock() const { return m_clock; }
+    // The unit's identity, constants and paths, loaded at step 10.
+    AdminSettings &adminSettings() { return m_admin; }
+    // The tables of the Data directory, open from step 13 to the end of the run.
+    Database &database();
+    bool databaseOpen() const { return m_db != nullptr; }
+    // Closes and reopens the tables (a restore replaces them underneath).
+    void closeDatabase();
+    void openDatabase();
     StartupView &view() { return m_view; }
     Prompter &prompter() { return m_prompter; }
     const QString &statusText() const { return m_status; }
@@ -92,7 +105,10 @@ private:
     StartupHooks m_hooks;
     StartupView &m_view;
     Prompter &m_prompter;
+    const Clock &m_clock;
     Workspace m_ws;
+    std::unique_ptr<Database> m_db;
+    AdminSettings m_admin;
     std::unique_ptr<Settings> m_settings;
     QString m_status;
     QString m_tempToRemove;

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QToolTip>
 
 using namespace ogx;
@@ -46,8 +47,10 @@ int main(int argc, char **argv)
     options.machineDir = locateMachineDir();
     options.executablePath = QApplication::applicationFilePath();
     options.arguments = parser.positionalArguments();
+    options.home = QDir::homePath();
 
     DesktopShellOpener shell;
+    SystemClock clock;
     GuiWiring wiring(shell);
     TForm1 splash;
     QObject::connect(&single, &SingleInstance::activationRequested, &wiring, &GuiWiring::bringForward);
@@ -55,7 +58,7 @@ int main(int argc, char **argv)
     int exitCode = 0;
     QObject::connect(&splash, &TForm1::startRequested, &app, [&] {
         try {
-            Startup startup(options, wiring.hooks(splash), splash, wiring.prompter());
+            Startup startup(options, wiring.hooks(splash), splash, wiring.prompter(), clock);
             startup.run();
             exitCode = startup.exitCode();
         } catch (const Error &e) {

@@ -6,6 +6,8 @@
 #include "cli/Hooks.h"
 #include "datastore/Settings.h"
 
+#include <QDir>
+
 namespace ogx {
 namespace {
 
@@ -17,9 +19,10 @@ int init(Cli &cli, const QStringList &args)
     options.programDir = cli.programDir();
     options.machineDir = cli.machineDir();
     options.headless = true;
+    options.home = QDir::homePath();
     StartupView view;
     CliPrompter prompter(cli.err());
-    Startup startup(options, headlessStartupHooks(cli), view, prompter);
+    Startup startup(options, headlessStartupHooks(cli), view, prompter, cli.clock());
     startup.run();
     cli.out() << startup.statusText() << Qt::endl;
     return CliOk;

@@ -14,8 +14,18 @@ namespace {
 
 class Cli : public ::testing::Test {
 protected:
-    void SetUp() override { qputenv("OGORIX_MACHINE_DIR", (m_dir.path() + QStringLiteral("/machine")).toUtf8()); }
-    void TearDown() override { qunsetenv("OGORIX_MACHINE_DIR"); }
+    void SetUp() override
+    {
+        qputenv("OGORIX_MACHINE_DIR", (m_dir.path() + QStringLiteral("/machine")).toUtf8());
+        m_home = qgetenv("HOME");
+        qputenv("HOME", m_dir.path().toUtf8()); // the default backup folder is made in the home folder
+    }
+    void TearDown() override
+    {
+        qunsetenv("OGORIX_MACHINE_DIR");
+        qputenv("HOME", m_home);
+    }
+    QByteArray m_home;
     ProcessResult cli(QStringList args)
     {
         return runProcess(binDir() + QStringLiteral("/ogorix-cli"),
