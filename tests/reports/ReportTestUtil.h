@@ -82,7 +82,8 @@ inline QVector<QStringList> libreOfficeCsv(const QString &xls, const QString &sh
     if (!QFile::exists(path))
         path = outDir + u'/' + base + QStringLiteral(".csv");
     QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << "no CSV from LibreOffice: " << path.toStdString();
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << "no CSV from LibreOffice: " << path.toStdString() << "\n"
+                                             << r.out.toStdString() << r.err.toStdString();
     QVector<QStringList> rows;
     const QString all = QString::fromUtf8(f.readAll());
     // Fields may be quoted and hold commas, quotes and line breaks.
