@@ -7,13 +7,17 @@
 
 #include <charconv>
 #include <cmath>
+#include <unordered_set>
 
 namespace xls::detail {
 
 namespace {
 
 struct Unsupported {};
-struct Deferred {};
+// Raised when the evaluation nests too deep; `at` is the formula that was not entered.
+struct Deferred {
+    Formula *at;
+};
 
 constexpr std::uint8_t eDiv0 = 0x07, eValue = 0x0F, eRef = 0x17, eNum = 0x24, eNA = 0x2A;
 
@@ -125,6 +129,39 @@ class Evaluator {
 public:
     explicit Evaluator(Book &b) : m_b(b) {}
 
+    // Evaluates a formula and everything it needs. Deep chains are walked with an explicit
+    // work list instead of unbounded recursion: when nesting reaches the limit, the formula
+    // at the limit is evaluated first and the outer one retried.
+    void evaluate(Formula &root)
+    {
+        std::vector<Formula *> work{&root};
+        std::unordered_set<Formula *> queued{&root};
+        while (!work.empty()) {
+            Formula *f = work.back();
+            if (f->evalGen == m_b.evalGen && f->evalState >= 2) {
+                work.pop_back();
+                continue;
+            }
+            try {
+                evalFormula(*f);
+                work.pop_back();
+            } catch (const Deferred &d) {
+                for (Formula *r : m_running) {
+                    r->evalState = 0;
+                    r->evalGen = 0;
+                }
+                m_running.clear();
+                m_depth = 0;
+                if (!queued.insert(d.at).second) { // a cycle longer than the nesting limit
+                    d.at->flags |= 0x01;
+                    done(*d.at, 3);
+                    continue;
+                }
+                work.push_back(d.at);
+            }
+        }
+    }
+
     void evalFormula(Formula &f)
     {
         if (f.evalGen == m_b.evalGen && (f.evalState == 2 || f.evalState == 3))
@@ -135,10 +172,11 @@ public:
             done(f, 3);
             return;
         }
-        if (m_depth > 300)
-            throw Deferred{};
+        if (m_depth >= 64)
+            throw Deferred{&f};
         f.evalGen = m_b.evalGen;
         f.evalState = 1;
+        m_running.push_back(&f);
         ++m_depth;
         try {
             V v = scalar(run(f), true);
@@ -148,13 +186,9 @@ public:
         } catch (const Unsupported &) {
             f.flags |= 0x01; // the spreadsheet recalculates it
             done(f, 3);
-        } catch (...) {
-            f.evalState = 0;
-            f.evalGen = 0;
-            --m_depth;
-            throw;
         }
         --m_depth;
+        m_running.pop_back();
     }
 
 private:
@@ -705,6 +739,7 @@ private:
 
     Book &m_b;
     int m_depth = 0;
+    std::vector<Formula *> m_running;
 };
 
 } // namespace
@@ -713,27 +748,11 @@ void recalcAll(Book &b)
 {
     ++b.evalGen;
     Evaluator ev(b);
-    // Row order resolves the usual top-down dependencies at shallow depth; a formula whose
-    // chain is deeper than the evaluator allows is retried in a later pass, once the cells
-    // it needs have been computed.
-    for (int pass = 0; pass < 1000; ++pass) {
-        bool deferred = false;
-        bool progress = false;
-        for (Sheet &sh : b.sheets)
-            for (Row &row : sh.rows)
-                for (Cell &c : row.cells) {
-                    if (!c.f || (c.f->evalGen == b.evalGen && c.f->evalState >= 2))
-                        continue;
-                    try {
-                        ev.evalFormula(*c.f);
-                        progress = true;
-                    } catch (const Deferred &) {
-                        deferred = true;
-                    }
-                }
-        if (!deferred || !progress)
-            break;
-    }
+    for (Sheet &sh : b.sheets)
+        for (Row &row : sh.rows)
+            for (Cell &c : row.cells)
+                if (c.f)
+                    ev.evaluate(*c.f);
 }
 
 } // namespace xls::detail

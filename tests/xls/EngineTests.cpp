@@ -457,3 +457,20 @@ TEST(XlsRows, DeletingRowsShrinksOrDropsFormatsValidationsAndLinks)
         Workbook::fromBytes(wb.toBytes());
     }
 }
+
+TEST(XlsFormulas, LongDependencyChainsAreEvaluated)
+{
+    // Row 9 holds B9 = B10+1 above the constant B10 = 1: copies of row 9 make a chain of
+    // 20 000 formulas each needing the one below, far deeper than any recursion limit.
+    Workbook wb = Workbook::open(fixture("basic.xls"));
+    wb.insertRowCopies(9, 9, 9, 20000);
+    EXPECT_EQ(wb.formulaText(9, 2), "B10+1");
+    EXPECT_EQ(wb.formulaText(20009, 2), "B20010+1");
+    wb.recalculate();
+    EXPECT_EQ(wb.cell(9, 2).number, 20002);
+    // A change at the far end of the chain reaches its head.
+    wb.setNumber(20010, 2, 5);
+    wb.recalculate();
+    EXPECT_EQ(wb.cell(9, 2).number, 20006);
+    EXPECT_EQ(wb.cell(20009, 2).number, 6);
+}
