@@ -53,5 +53,6 @@ private:
 // Command groups, each in its own file.
 void addCoreCommands(Cli &cli);
 void addTextCommands(Cli &cli);
+void addDataCommands(Cli &cli);
 
 } // namespace ogx

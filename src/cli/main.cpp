@@ -17,6 +17,7 @@ int main(int argc, char **argv)
     ogx::Cli cli(out, err);
     ogx::addCoreCommands(cli);
     ogx::addTextCommands(cli);
+    ogx::addDataCommands(cli);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     const int status = cli.run(args);

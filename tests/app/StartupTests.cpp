@@ -193,7 +193,8 @@ TEST_F(StartupTest, UpdateHandOff)
     QDir().mkpath(options.programDir);
     const QString marker = m_dir.path() + QStringLiteral("/started");
     const QString package = options.programDir + QStringLiteral("/UpOgorix");
-    test::writeFile(package, "#!/bin/sh\necho \"$1\" > '" + marker.toUtf8() + "'\n");
+    test::writeFile(package, "#!/bin/sh\necho \"$1\" > '" + marker.toUtf8() + ".tmp' && mv '" + marker.toUtf8()
+                                 + ".tmp' '" + marker.toUtf8() + "'\n");
     QFile::setPermissions(package, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     EXPECT_EQ(run(), Startup::Outcome::EndedForUpdate);

@@ -111,3 +111,45 @@ TEST_F(Cli, WordsAndValidate)
         EXPECT_EQ(r.out, c.out) << c.args.join(u' ').toStdString();
     }
 }
+
+TEST_F(Cli, DataCommandsOnADemoRegister)
+{
+    ASSERT_EQ(cli({QStringLiteral("init")}).exitCode, 0);
+    const ProcessResult demo = cli({QStringLiteral("demo"), QStringLiteral("--contracts"), QStringLiteral("12"),
+                                    QStringLiteral("--seed"), QStringLiteral("5")});
+    ASSERT_EQ(demo.exitCode, 0) << demo.err.toStdString();
+    EXPECT_TRUE(demo.out.startsWith("Contracte: 12, parcele: ")) << demo.out.toStdString();
+
+    const ProcessResult count = cli({QStringLiteral("sql"), QStringLiteral("SELECT COUNT(*) AS N FROM Contract")});
+    EXPECT_EQ(count.out, QByteArray("N\n12\n"));
+    const ProcessResult refused = cli({QStringLiteral("sql"), QStringLiteral("DELETE FROM Log")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(cli({QStringLiteral("sql"), QStringLiteral("SELECT COUNT(*) AS N FROM Log")}).out, QByteArray("N\n12\n"));
+    ASSERT_EQ(cli({QStringLiteral("sql"), QStringLiteral("--write"), QStringLiteral("DELETE FROM Log WHERE IDLOG > 10")}).exitCode, 0);
+    EXPECT_EQ(cli({QStringLiteral("sql"), QStringLiteral("SELECT COUNT(*) AS N FROM Log")}).out, QByteArray("N\n10\n"));
+
+    const ProcessResult doc = cli({QStringLiteral("document"), QStringLiteral("contract"), QStringLiteral("--contract"), QStringLiteral("1")});
+    ASSERT_EQ(doc.exitCode, 0) << doc.err.toStdString();
+    EXPECT_EQ(doc.out.trimmed(), (ws() + QStringLiteral("/Data/C1.rtf")).toUtf8());
+    EXPECT_TRUE(readFile(ws() + QStringLiteral("/Data/C1.rtf")).startsWith("{\\rtf1"));
+    const ProcessResult offer = cli({QStringLiteral("document"), QStringLiteral("offer"), QStringLiteral("--parcel"),
+                                     QStringLiteral("1"), QStringLiteral("--price"), QStringLiteral("0")});
+    EXPECT_EQ(offer.exitCode, 1);
+    EXPECT_TRUE(offer.err.contains("Lipseste Pretul!"));
+
+    const QString archive = m_dir.path() + QStringLiteral("/copie.ogx");
+    ASSERT_EQ(cli({QStringLiteral("backup"), QStringLiteral("save"), archive}).exitCode, 0);
+    const ProcessResult list = cli({QStringLiteral("backup"), QStringLiteral("list"), archive});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_TRUE(list.out.contains("Contract.dbf")) << list.out.toStdString();
+    EXPECT_FALSE(list.out.contains("Ogorix.lck"));
+    ASSERT_EQ(cli({QStringLiteral("sql"), QStringLiteral("--write"), QStringLiteral("DELETE FROM Contract")}).exitCode, 0);
+    ASSERT_EQ(cli({QStringLiteral("backup"), QStringLiteral("restore"), archive}).exitCode, 0);
+    EXPECT_EQ(cli({QStringLiteral("sql"), QStringLiteral("SELECT COUNT(*) AS N FROM Contract")}).out, QByteArray("N\n12\n"));
+    EXPECT_TRUE(QFileInfo(ws() + QStringLiteral("/DataBAK/Contract.dbf")).isFile());
+
+    ASSERT_EQ(cli({QStringLiteral("admin-password"), QStringLiteral("set"), QStringLiteral("Primaria1")}).exitCode, 0);
+    EXPECT_EQ(cli({QStringLiteral("admin-password"), QStringLiteral("verify"), QStringLiteral("Primaria1")}).exitCode, 0);
+    EXPECT_EQ(cli({QStringLiteral("admin-password"), QStringLiteral("verify"), QStringLiteral("primaria1")}).exitCode, 1);
+    EXPECT_EQ(cli({QStringLiteral("pack")}).exitCode, 0);
+}
