@@ -573,12 +573,23 @@ const sqlite3_module g_module = makeModule();
 
 constexpr std::int64_t kScale = 100000000; // 8 decimals
 
+// SQLite's aggregate memory is only 8-byte aligned: the 128-bit totals are kept as
+// bytes and copied in and out.
 struct SumState {
-    __int128 scaled = 0;
-    __int128 integer = 0;
-    std::int64_t count = 0;
-    bool anyReal = false;
+    std::int64_t count;
+    std::int64_t anyReal;
+    unsigned char scaled[16];
+    unsigned char integer[16];
 };
+
+__int128 load128(const unsigned char *p)
+{
+    __int128 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void store128(unsigned char *p, __int128 v) { std::memcpy(p, &v, sizeof v); }
 
 __int128 scaledOf(double d)
 {
@@ -608,12 +619,12 @@ void sumStep(sqlite3_context *ctx, int, sqlite3_value **argv, int sign)
         return;
     s->count += sign;
     if (type == SQLITE_INTEGER) {
-        s->integer += __int128(sqlite3_value_int64(v)) * sign;
+        store128(s->integer, load128(s->integer) + __int128(sqlite3_value_int64(v)) * sign);
     } else if (type == SQLITE_FLOAT) {
-        s->anyReal = true;
-        s->scaled += scaledOf(sqlite3_value_double(v)) * sign;
+        s->anyReal = 1;
+        store128(s->scaled, load128(s->scaled) + scaledOf(sqlite3_value_double(v)) * sign);
     } else {
-        s->anyReal = true; // text that is not a number counts as 0.0
+        s->anyReal = 1; // text that is not a number counts as 0.0
     }
 }
 
@@ -624,15 +635,16 @@ void sumValue(sqlite3_context *ctx)
         sqlite3_result_null(ctx);
         return;
     }
+    const __int128 integer = load128(s->integer);
     if (!s->anyReal) {
-        if (s->integer > INT64_MAX || s->integer < INT64_MIN) {
+        if (integer > INT64_MAX || integer < INT64_MIN) {
             sqlite3_result_error(ctx, "integer overflow", -1);
             return;
         }
-        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(s->integer));
+        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(integer));
         return;
     }
-    __int128 total = s->scaled + s->integer * kScale;
+    __int128 total = load128(s->scaled) + integer * kScale;
     const bool neg = total < 0;
     if (neg)
         total = -total;
