@@ -69,7 +69,7 @@ TEST_F(RunnerTest, TemplateReportFillsAShippedTemplateAndPrintsTheReportPath)
     EXPECT_FALSE(QFile::exists(ws.programDir + QStringLiteral("/Tpl0.xls"))) << "the template copy is removed";
 
     xls::Workbook b = xls::Workbook::open(report.toStdString());
-    EXPECT_EQ(text(b, 1, 1), QStringLiteral("COMUNA VALEA"));
+    EXPECT_EQ(text(b, 1, 2), QStringLiteral("COMUNA VALEA"));
     EXPECT_EQ(text(b, 3, 12), QStringLiteral("CONTRACTE DE ARENDA"));
     EXPECT_EQ(text(b, 7, 11), QStringLiteral("ANDREI MARIA"));
     EXPECT_EQ(text(b, 8, 11), QStringLiteral("POPESCU ION"));
@@ -133,7 +133,7 @@ TEST_F(RunnerTest, ReportsOfOtherPartsPlugInByName)
     const QStringList files = runner.run(QStringLiteral("parcele"), ws, *db, {QStringLiteral("POPESCU ION")});
     ASSERT_EQ(files, QStringList{ws.programDir + QStringLiteral("/Rap0.xls")});
     xls::Workbook b = xls::Workbook::open(files[0].toStdString());
-    EXPECT_EQ(text(b, 2, 1), QStringLiteral("Arendator: POPESCU ION"));
+    EXPECT_EQ(text(b, 2, 2), QStringLiteral("Arendator: POPESCU ION"));
     EXPECT_EQ(text(b, 6, 2), QStringLiteral("TOTAL")) << "no parcels: head and foot only";
     EXPECT_THROW(runner.run(QStringLiteral("parcele"), ws, *db, {}), ReportArgumentError);
 }

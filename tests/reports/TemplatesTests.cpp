@@ -137,7 +137,7 @@ TEST(ShippedTemplates, ExpirateLayout)
     const QString path = dir.path() + QStringLiteral("/Expirate.xls");
     ASSERT_TRUE(ExtractResourceFile(QStringLiteral("Expirate"), QStringLiteral("Model"), path));
     xls::Workbook b = xls::Workbook::open(path.toStdString());
-    EXPECT_EQ(text(b, 1, 1), QStringLiteral("#PRIMARIE"));
+    EXPECT_EQ(text(b, 1, 2), QStringLiteral("#PRIMARIE"));
     EXPECT_EQ(text(b, 3, 12), QStringLiteral("CONTRACTE DE #TIPCON"));
     EXPECT_EQ(detailRow(b), 7);
     QStringList captions;
@@ -213,7 +213,7 @@ TEST(ShippedTemplates, FilledReportsTotalAndPrintOnA4Landscape)
     const QString out = dir.path() + QStringLiteral("/lo");
     const QVector<QStringList> parcels = libreOfficeCsv(files[0], QStringLiteral("Parcele"), out);
     ASSERT_GE(parcels.size(), 8);
-    EXPECT_EQ(parcels[1].value(0), QStringLiteral("Arendator: POPESCU ION"));
+    EXPECT_EQ(parcels[1].value(1), QStringLiteral("Arendator: POPESCU ION"));
     EXPECT_EQ(parcels[5].value(0), QStringLiteral("1"));
     EXPECT_EQ(parcels[5].value(8), QStringLiteral("1.2345"));
     EXPECT_EQ(parcels[5].value(6), QStringLiteral("-"));
