@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QSet>
 
+#include <cstring>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -207,6 +209,41 @@ TEST_F(DatabaseTest, AnOpenTransactionKeepsOtherWritersOut)
     db->exec(QStringLiteral("COMMIT"));
     insertContract(other, 2, QStringLiteral("B"));
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT group_concat(NUME1) FROM Contract")), QVariant(QStringLiteral("A,B")));
+}
+
+TEST_F(DatabaseTest, AChangeAndItsLogLineSurviveACrashTogetherOrNotAtAll)
+{
+    insertContract(*db, 1, QStringLiteral("A"));
+    WriteLog(*db, QStringLiteral("Adaugare Contract Nr.10 / 01.03.2024, A."));
+    const QByteArray contract = test::readFile(dataFile(QStringLiteral("Contract.dbf")));
+    const QByteArray log = test::readFile(dataFile(QStringLiteral("Log.dbf")));
+    db.reset();
+    for (const char *point : {"journal-written", "mid-data", "before-journal-delete"}) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            static const char *at = nullptr;
+            at = point;
+            dbf::setFailHook([](const char *p) {
+                if (std::strcmp(p, at) == 0)
+                    _exit(42);
+            });
+            Database mine(ws, &clock);
+            Transaction t(mine);
+            mine.exec(QStringLiteral("UPDATE Contract SET NUME1 = 'B', SUPRAFT = 2 WHERE IDCON = 1"));
+            WriteLog(mine, QStringLiteral("Modificare Contract Nr.10 / 01.03.2024, B."));
+            t.commit();
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 42) << point;
+        Database next(ws, &clock);
+        EXPECT_EQ(next.scalar(QStringLiteral("SELECT NUME1 FROM Contract")), QVariant(QStringLiteral("A"))) << point;
+        EXPECT_EQ(test::readFile(dataFile(QStringLiteral("Contract.dbf"))), contract) << point;
+        EXPECT_EQ(test::readFile(dataFile(QStringLiteral("Log.dbf"))), log) << point;
+        EXPECT_FALSE(QFile::exists(dataFile(QStringLiteral("Ogorix.jnl")))) << point;
+    }
 }
 
 TEST_F(DatabaseTest, PurgeLogKeepsTheNewestRows)
