@@ -279,3 +279,47 @@ TEST_F(Register, AddContractAndParcelThroughTheEditors)
     EXPECT_FALSE(win->lastExport().isEmpty());
     EXPECT_EQ(shell.opened.back(), win->lastExport());
 }
+
+TEST_F(Register, ChangingAContractOffersToRebuildItsDocument)
+{
+    const qint64 id = add("POPESCU ION", 7, "01.03.2024", "01.03.2029");
+    const qint64 parc = svc->addParcel(id, validParcel(2));
+    QFile doc(svc->storedDocumentPath(id));
+    ASSERT_TRUE(doc.open(QIODevice::WriteOnly));
+    doc.close();
+    win->OpenRegister();
+    qobject_cast<QComboBox *>(win->control(QStringLiteral("Nume1F")))->setEditText(QStringLiteral("POP"));
+
+    // Nu keeps the old document.
+    QTimer::singleShot(0, win.get(), [&] {
+        TAddCon &d = win->addCon();
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("Modificare Contract"));
+        EXPECT_EQ(qobject_cast<QLineEdit *>(d.input(QStringLiteral("NrCon")))->text(), QStringLiteral("7"));
+        qobject_cast<QLineEdit *>(d.input(QStringLiteral("Nume1")))->setText(QStringLiteral("POPESCU IONEL"));
+        d.MemoButClick();
+    });
+    prompter.answers = {ResultNo};
+    win->ModiConBClick();
+    EXPECT_EQ(prompter.messages.back().title, QStringLiteral("Modificare Contract"));
+    EXPECT_EQ(prompter.messages.back().text, QStringLiteral("Doriti sa refaceti vechiul contract scris?"));
+    EXPECT_TRUE(QFileInfo::exists(svc->storedDocumentPath(id)));
+    EXPECT_EQ(win->selectedContract()->NUME1, QStringLiteral("POPESCU IONEL"));
+    EXPECT_DOUBLE_EQ(win->selectedContract()->SUPRAFT, 2); // the surface is kept
+    // The filter panel was reset.
+    EXPECT_TRUE(qobject_cast<QComboBox *>(win->control(QStringLiteral("Nume1F")))->currentText().isEmpty());
+
+    // Da on a parcel change deletes it.
+    QTimer::singleShot(0, win.get(), [&] {
+        TAddParc &d = win->addParc();
+        EXPECT_EQ(qobject_cast<QLineEdit *>(d.input(QStringLiteral("Supraf")))->text(), QStringLiteral("2"));
+        qobject_cast<QLineEdit *>(d.input(QStringLiteral("Supraf")))->setText(QStringLiteral("3.5"));
+        d.MemoButClick();
+    });
+    prompter.answers = {ResultYes};
+    win->ModiSupBClick();
+    EXPECT_EQ(prompter.messages.back().title, QStringLiteral("Modificare Suprafata"));
+    EXPECT_FALSE(QFileInfo::exists(svc->storedDocumentPath(id)));
+    EXPECT_EQ(win->selectedParcel()->IDPARC, parc);
+    EXPECT_DOUBLE_EQ(win->selectedParcel()->SUPU, 3.5);
+    EXPECT_DOUBLE_EQ(win->selectedContract()->SUPRAFT, 3.5);
+}
