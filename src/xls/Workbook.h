@@ -76,7 +76,9 @@ public:
     int rowCount() const;
     int colCount() const;
 
-    // Reads a cell; outside the used area the cell is Empty.
+    // Reads a cell; outside the used area the cell is Empty. A formula cell gives its
+    // stored result as of opening or the last recalculate()/saveAs(): reading never
+    // recalculates, so scanning a large sheet stays cheap.
     CellValue cell(int row, int col) const;
     // The formula of a cell as text ("SUM(C3:C4)", "Sumar!$B$1*2"), or "" when the cell has
     // no formula.
@@ -124,7 +126,9 @@ public:
     struct Range { int row1, col1, row2, col2; };
     std::vector<Range> mergedRanges() const;
 
-    // Recomputes the stored results of all formulas.
+    // Recomputes the stored results of all formulas (linear in the number of formulas and
+    // the cells their ranges cover; chains of any length are fine, cycles keep their stored
+    // results and are flagged for the spreadsheet to recalculate).
     void recalculate();
 
     // Saves as a new file. Refuses (throws) when `path` exists. Writes a temporary file

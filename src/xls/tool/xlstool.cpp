@@ -143,8 +143,6 @@ int apply(const std::string &in, const std::string &out, const std::string &scri
                     return fail("expected: set R C text TEXT | number VALUE | empty");
                 if (w[3] == "text") {
                     // The text is the rest of the line after "text ", blanks kept.
-                    std::size_t p = line.find("text");
-                    p = line.find("text", p == std::string::npos ? 0 : p);
                     std::size_t pos = 0;
                     for (int k = 0; k < 4; ++k) {
                         pos = line.find_first_not_of(" \t", pos);
