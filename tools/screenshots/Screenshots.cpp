@@ -167,6 +167,7 @@ int main(int argc, char **argv)
     shoot(&form3, QStringLiteral("TForm3_after_login"));
 
     ogx::TForm5 form5;
+    form5.input()->setText(QStringLiteral("parola"));
     shoot(&form5, QStringLiteral("TForm5"));
 
     ogx::TEditPassF editPass(prompter);

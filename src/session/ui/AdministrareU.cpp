@@ -82,6 +82,7 @@ void TForm4::buildForm()
     m_parola2->setObjectName(QStringLiteral("Parola2"));
     for (QLineEdit *e : {m_parola1, m_parola2}) {
         e->setEchoMode(QLineEdit::Password);
+        e->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // shown as "*"
         e->setMaxLength(32);
         e->installEventFilter(this);
     }

@@ -29,6 +29,8 @@ TForm5::TForm5(QWidget *parent)
     m_parola = new QLineEdit(this);
     m_parola->setObjectName(QStringLiteral("Parola"));
     m_parola->setEchoMode(QLineEdit::Password);
+    m_parola->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // shown as "*"
+
     root->addWidget(m_parola);
 
     auto *buttons = new QHBoxLayout;
