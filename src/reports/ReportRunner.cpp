@@ -78,8 +78,7 @@ void templateReport(ReportContext &ctx)
     QString sql;
     QVariantList params;
     QList<QPair<QString, QString>> keys;
-    QString zero;
-    bool zeroSet = false;
+    QVariant zero;
     const QStringList &a = ctx.args;
     for (int i = 0; i < a.size(); ++i) {
         const QString &arg = a[i];
@@ -99,8 +98,11 @@ void templateReport(ReportContext &ctx)
                 throw ReportArgumentError(QStringLiteral("--set takes KEY=VALUE, not \"%1\"").arg(kv));
             keys.append({kv.left(eq), kv.mid(eq + 1)});
         } else if (arg == u"--zero") {
-            zero = next();
-            zeroSet = true;
+            // A whole number is written as a number, anything else as text.
+            const QString z = next();
+            bool whole = false;
+            const qlonglong n = z.toLongLong(&whole);
+            zero = whole ? QVariant(n) : QVariant(z);
         } else if (file.isEmpty() && !arg.startsWith(u"--")) {
             file = arg;
         } else {
@@ -136,7 +138,7 @@ void templateReport(ReportContext &ctx)
 
     if (!ctx.model.OpenTemplate(path))
         throw Error(QStringLiteral("The template %1 cannot be read").arg(file));
-    if (zeroSet)
+    if (zero.isValid())
         ctx.model.setZeroPlaceholder(zero);
     for (const auto &kv : keys)
         ctx.model.ReplaceText(kv.first, kv.second);

@@ -85,7 +85,8 @@ private:
 // "template FILE [--sql SELECT] [--param VALUE]... [--set KEY=VALUE]... [--zero TEXT]":
 // fills any template (a .xls file, or the name of a shipped template such as "Expirate")
 // with the rows of a read-only query, replacing head keys first; a quick way to try a
-// template or to produce a one-off list.
+// template or to produce a one-off list. --zero sets the zero placeholder (a whole number is
+// written as a number).
 void addGenericReports(ReportRunner &runner);
 
 } // namespace ogx

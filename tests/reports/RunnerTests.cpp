@@ -61,7 +61,8 @@ TEST_F(RunnerTest, TemplateReportFillsAShippedTemplateAndPrintsTheReportPath)
 {
     ASSERT_EQ(command({QStringLiteral("template"), QStringLiteral("Expirate"), QStringLiteral("--sql"),
                        QStringLiteral("SELECT * FROM Contract ORDER BY NUME1, DATACON"), QStringLiteral("--set"),
-                       QStringLiteral("#PRIMARIE=COMUNA VALEA"), QStringLiteral("--set"), QStringLiteral("#tipcon=ARENDA")}),
+                       QStringLiteral("#PRIMARIE=COMUNA VALEA"), QStringLiteral("--set"), QStringLiteral("#tipcon=ARENDA"),
+                       QStringLiteral("--zero"), QStringLiteral("0")}),
               0)
         << err.toStdString();
     const QString report = ws.programDir + QStringLiteral("/Rap0.xls");
@@ -76,8 +77,11 @@ TEST_F(RunnerTest, TemplateReportFillsAShippedTemplateAndPrintsTheReportPath)
     EXPECT_EQ(text(b, 8, 4), QStringLiteral("A"));
     EXPECT_EQ(text(b, 8, 3), QStringLiteral("/"));
     EXPECT_EQ(kind(b, 7, 4), xls::CellValue::Empty);
-    EXPECT_EQ(text(b, 7, 9), QStringLiteral("-")) << "a blank date is a zero";
-    EXPECT_EQ(text(b, 7, 23), QStringLiteral("-"));
+    // A blank date counts as zero; the zero placeholder asked for is the number 0.
+    EXPECT_EQ(kind(b, 7, 9), xls::CellValue::Number);
+    EXPECT_EQ(number(b, 7, 9), 0);
+    EXPECT_EQ(kind(b, 7, 23), xls::CellValue::Number);
+    EXPECT_EQ(number(b, 7, 23), 0);
 
     // As LibreOffice shows it: dates dd.mm.yyyy, surfaces with 4 decimals, money with 2,
     // totals over every record.

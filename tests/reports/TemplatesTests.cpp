@@ -234,12 +234,14 @@ TEST(ShippedTemplates, FilledReportsTotalAndPrintOnA4Landscape)
     const XlrdSheet x = xlrdSheet(files[0]);
     EXPECT_EQ(x.cells[5].toArray()[8].toArray()[2].toString(), QStringLiteral("0.0000"));
 
-    // Page set-up: A4 landscape, as LibreOffice reads it back.
+    // Page set-up: A4 landscape, as LibreOffice reads it back (the list template too).
+    const QString expirate = dir.path() + QStringLiteral("/Expirate.xls");
+    ASSERT_TRUE(ExtractResourceFile(QStringLiteral("Expirate"), QStringLiteral("Model"), expirate));
     const auto r = test::runLibreOffice({QStringLiteral("--convert-to"), QStringLiteral("fods"), QStringLiteral("--outdir"),
-                                         out, files[0], files[1]},
+                                         out, files[0], files[1], expirate},
                                         out);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    for (const QString &f : files) {
+    for (const QString &f : files + QStringList{expirate}) {
         const QString fods = QString::fromUtf8(test::readFile(out + u'/' + QFileInfo(f).completeBaseName() + QStringLiteral(".fods")));
         EXPECT_TRUE(fods.contains(QStringLiteral("style:print-orientation=\"landscape\""))) << f.toStdString();
         EXPECT_TRUE(fods.contains(QStringLiteral("fo:page-width=\"29.7")) || fods.contains(QStringLiteral("fo:page-width=\"11.69")))
