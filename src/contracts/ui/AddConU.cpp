@@ -101,6 +101,11 @@ void TAddCon::buildForm()
     m_nrInreg->setObjectName(QStringLiteral("NrInreg"));
     m_nriPer = textInput("NRIPER", 12, true, contract);
     m_dataInreg = dateInput("DataInreg", contract);
+    m_tipCon->setMinimumWidth(220);
+    for (QWidget *w : {static_cast<QWidget *>(m_nrCon), static_cast<QWidget *>(m_nrInreg)})
+        w->setMinimumWidth(110);
+    for (QWidget *w : {m_nrcPer, m_nriPer})
+        w->setMinimumWidth(80);
     g->addWidget(new QLabel(QStringLiteral("Tip Contract"), contract), 0, 0);
     g->addWidget(m_tipCon, 0, 1, 1, 3);
     g->addWidget(new QLabel(QStringLiteral("Numar contract"), contract), 1, 0);
@@ -140,6 +145,7 @@ void TAddCon::buildForm()
     l->addWidget(new QLabel(QStringLiteral("Numele si prenumele"), lessor), r, 0);
     l->addWidget(m_nume1, r, 1, 1, 3);
     l->addWidget(new QLabel(QStringLiteral("C.N.P./Cod Fiscal"), lessor), r, 4);
+    m_cnp1->setMinimumWidth(130);
     l->addWidget(m_cnp1, r++, 5);
     l->addWidget(new QLabel(QStringLiteral("Adresa"), lessor), r, 0);
     l->addWidget(m_adresa1, r, 1, 1, 3);
@@ -175,8 +181,11 @@ void TAddCon::buildForm()
     m_jud2 = comboInput("Jud2", false, 0, lessee);
     m_jud2->addItems(CountyList());
     e->addWidget(new QLabel(QStringLiteral("Numele si prenumele"), lessee), 0, 0);
+    m_nume2->setMinimumWidth(300);
+    m_adresa2->setMinimumWidth(200);
     e->addWidget(m_nume2, 0, 1, 1, 3);
     e->addWidget(new QLabel(QStringLiteral("C.N.P./Cod Fiscal"), lessee), 0, 4);
+    m_cnp2->setMinimumWidth(130);
     e->addWidget(m_cnp2, 0, 5);
     e->addWidget(new QLabel(QStringLiteral("Adresa"), lessee), 1, 0);
     e->addWidget(m_adresa2, 1, 1);
@@ -205,6 +214,7 @@ void TAddCon::buildForm()
     m_obs->setFixedHeight(48);
     m_notificari->setFixedHeight(48);
     rest->addWidget(new QLabel(QStringLiteral("Valoare Contract"), this), 0, 0);
+    m_valoare->setMaximumWidth(160);
     rest->addWidget(m_valoare, 0, 1);
     rest->addWidget(m_tipPlata, 0, 2);
     rest->addWidget(new QLabel(QStringLiteral("Observatii"), this), 1, 0);

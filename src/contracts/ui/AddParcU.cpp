@@ -80,6 +80,7 @@ void TAddParc::buildForm()
     head->addWidget(m_nume1L, 1, 1);
     head->addWidget(new QLabel(QStringLiteral("Arendas"), this), 2, 0);
     head->addWidget(m_nume2L, 2, 1);
+    head->setColumnStretch(2, 1);
     root->addLayout(head);
 
     auto *g = new QGridLayout;
@@ -140,6 +141,8 @@ void TAddParc::buildForm()
     g->addWidget(m_localit, r, 1);
     g->addWidget(new QLabel(QStringLiteral("Cod SIRUTA"), this), r, 2);
     g->addWidget(m_siruta, r++, 3);
+    g->setColumnStretch(1, 1);
+    g->setColumnStretch(3, 1);
     root->addLayout(g);
 
     auto *apia = new QGroupBox(QStringLiteral("Identificare A.P.I.A."), this);

@@ -114,7 +114,7 @@ void TEvidente::buildForm()
                          {4, 3, QStringLiteral("Inregistrat")},
                          {7, 2, QStringLiteral("Arendator")},
                          {9, 2, QStringLiteral("Arendas")}});
-    m_cx->setColumnWidths({60, 40, 80, 90, 60, 40, 80, 180, 105, 180, 105, 80, 80, 70, 90, 120, 160, 160});
+    m_cx->setColumnWidths({60, 40, 80, 90, 60, 40, 80, 180, 115, 180, 115, 80, 80, 70, 90, 120, 160, 160});
     ul->addWidget(m_cx, 1);
 
     // Search panel and contract commands.
