@@ -328,6 +328,39 @@ int next(sqlite3_vtab_cursor *pc)
 
 int eof(sqlite3_vtab_cursor *pc) { return static_cast<Cursor *>(pc)->eof ? 1 : 0; }
 
+// "-123.45" with at most 15 digits: the digits as an integer divided by a power of ten.
+// Both are exact doubles and IEEE division rounds correctly, so this is the same value a
+// full decimal parser gives, much faster.
+bool fastDecimal(const char *p, const char *e, double &out)
+{
+    static const double kPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    bool neg = false;
+    if (p < e && *p == '-') {
+        neg = true;
+        ++p;
+    }
+    std::int64_t m = 0;
+    int digits = 0, decimals = -1;
+    for (; p < e; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            m = m * 10 + (*p - '0');
+            if (++digits > 15)
+                return false;
+            if (decimals >= 0)
+                ++decimals;
+        } else if (*p == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0)
+        return false;
+    const double v = static_cast<double>(m) / kPow10[decimals < 0 ? 0 : decimals];
+    out = neg && m != 0 ? -v : v;
+    return true;
+}
+
 void resultField(sqlite3_context *ctx, const Field &f, const char *rec)
 {
     switch (f.type) {
@@ -370,6 +403,9 @@ void resultField(sqlite3_context *ctx, const Field &f, const char *rec)
                 sqlite3_result_int64(ctx, iv);
                 return;
             }
+        } else if (double d = 0; fastDecimal(p, e, d)) {
+            sqlite3_result_double(ctx, d);
+            return;
         }
         const auto v = parseNumber(std::string_view(p, static_cast<std::size_t>(e - p)));
         if (!v) {

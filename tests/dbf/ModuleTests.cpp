@@ -264,6 +264,9 @@ TEST_F(ModuleTest, ExactSumOfMoney)
     ASSERT_EQ(c->exec("COMMIT"), "");
     EXPECT_EQ(c->one("SELECT SUM(SUPRAF) = 400.0, SUM(IDCON), typeof(SUM(IDCON)) FROM Parcele"), "1|7998000|integer");
     EXPECT_EQ(c->one("SELECT SUM(SUPRAF) FROM Parcele WHERE IDCON < 0"), "NULL");
+    // Stored decimals read back as the same doubles the literals give.
+    ASSERT_EQ(c->exec("INSERT INTO Contract (IDCON, SUPRAFT) VALUES (1, 0.3), (2, 1234.5678), (3, -0.0001), (4, 99999.9999)"), "");
+    EXPECT_EQ(c->one("SELECT group_concat(SUPRAFT IN (0.3, 1234.5678, -0.0001, 99999.9999)) FROM Contract"), "1,1,1,1");
     EXPECT_EQ(c->one("SELECT XSUM(x) = 0.3 FROM (SELECT 0.1 AS x UNION ALL SELECT 0.2)"), "1");
     EXPECT_EQ(c->one("SELECT group_concat(s) FROM (SELECT SUM(x) OVER (ORDER BY x ROWS 1 PRECEDING) AS s FROM "
                      "(SELECT 0.1 AS x UNION ALL SELECT 0.2 UNION ALL SELECT 0.3))"),
