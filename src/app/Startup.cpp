@@ -221,7 +221,10 @@ Startup::Outcome Startup::run()
 
     chooseWorkingMode(); // steps 6-9
 
-    LoadAdminSettings(*m_settings, m_admin, m_options.home); // step 10
+    if (m_hooks.loadAdminSettings) // step 10
+        call(m_hooks.loadAdminSettings);
+    else
+        LoadAdminSettings(*m_settings, m_admin, m_options.home);
     m_view.processEvents();
     if (m_ws.networkMode() && m_status == kLocal) // step 11
         setStatus(QStringLiteral("Lucru in retea: ") + m_ws.dataDir);

@@ -43,6 +43,7 @@ class Startup;
 // own; the hooks are the steps that belong to other parts of the program.
 struct StartupHooks {
     std::function<void(Startup &)> openBackupForWork; // step 8: unpack ws.openedBackup into ws.dataDir
+    std::function<void(Startup &)> loadAdminSettings; // step 10, when a window shows them (else loaded here)
     std::function<int(Startup &)> runSession;         // step 20: the main window until the user leaves
 };
 

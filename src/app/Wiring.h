@@ -1,23 +1,19 @@
 #pragma once
-// Connects the start-up's hooks to the parts of the program and owns the GUI-side
-// services (message box, shell) for the whole run.
+// Connects the start-up's hooks to the windows of the session and owns what the GUI
+// needs for the whole run: the session's windows (created once, when the workspace is
+// known), the rights of the run, the shell.
 
 #include "app/Startup.h"
 #include "datastore/Prompter.h"
 #include "datastore/ShellOpener.h"
+#include "session/SessionRules.h"
 
 #include <QObject>
-#include <QPointer>
 #include <memory>
-
-class QMainWindow;
 
 namespace ogx {
 
-class StartupView;
-class TErori;
-class TContor;
-class GuiPrompter;
+struct SessionWindows;
 
 class GuiWiring : public QObject {
     Q_OBJECT
@@ -25,8 +21,14 @@ public:
     explicit GuiWiring(ShellOpener &shell, QObject *parent = nullptr);
     ~GuiWiring() override;
 
+    // The message box and progress window of the run. Before the session's windows exist
+    // (the first steps of the start-up) a message box of its own serves.
     Prompter &prompter();
-    StartupHooks hooks(StartupView &splash);
+    StartupHooks hooks();
+
+    // Creates the session's windows over the start-up's workspace and settings; call once,
+    // right after the Startup is made.
+    void createWindows(Startup &startup);
 
 public slots:
     // A second copy was started: restore and raise the main window.
@@ -34,12 +36,13 @@ public slots:
 
 private:
     int runSession(Startup &startup);
+    void runCommand(Startup &startup, int command);
 
+    class PrompterProxy;
     ShellOpener &m_shell;
-    std::unique_ptr<TErori> m_erori;   // the system's message box, created once
-    std::unique_ptr<TContor> m_contor; // the progress window, created once
-    std::unique_ptr<GuiPrompter> m_prompter;
-    QPointer<QMainWindow> m_mainWindow;
+    SessionState m_state;
+    std::unique_ptr<PrompterProxy> m_proxy;
+    std::unique_ptr<SessionWindows> m_windows;
 };
 
 } // namespace ogx

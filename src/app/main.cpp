@@ -58,7 +58,8 @@ int main(int argc, char **argv)
     int exitCode = 0;
     QObject::connect(&splash, &TForm1::startRequested, &app, [&] {
         try {
-            Startup startup(options, wiring.hooks(splash), splash, wiring.prompter(), clock);
+            Startup startup(options, wiring.hooks(), splash, wiring.prompter(), clock);
+            wiring.createWindows(startup);
             startup.run();
             exitCode = startup.exitCode();
         } catch (const Error &e) {
