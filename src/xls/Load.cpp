@@ -29,9 +29,53 @@ struct Group {
     Record rec;
 };
 
+// A record group seen in place: the record's data and its CONTINUEs point into the
+// stream; a Record is built only for what is kept.
+struct Span {
+    const std::uint8_t *p = nullptr;
+    std::size_t n = 0;
+    std::size_t size() const { return n; }
+    const std::uint8_t *data() const { return p; }
+};
+
+struct LazyRecord {
+    std::uint32_t id = 0;
+    Span data;
+    std::vector<Span> cont;
+
+    Record take() const
+    {
+        Record r;
+        r.id = id;
+        r.data.assign(data.p, data.p + data.n);
+        for (const Span &c : cont)
+            r.cont.emplace_back(c.p, c.p + c.n);
+        return r;
+    }
+    Bytes joined() const
+    {
+        Bytes d(data.p, data.p + data.n);
+        for (const Span &c : cont)
+            d.insert(d.end(), c.p, c.p + c.n);
+        return d;
+    }
+};
+
 // Splits the workbook stream into record groups (a record and its CONTINUEs).
 class Stream {
 public:
+    std::size_t pos() const { return m_pos; }
+    void seek(std::size_t p) { m_pos = p; }
+    LazyRecord nextLazy()
+    {
+        LazyRecord g;
+        g.id = rd16(&m_b[m_pos]);
+        g.data = span();
+        while (!atEnd() && rd16(&m_b[m_pos]) == rCONTINUE)
+            g.cont.push_back(span());
+        return g;
+    }
+
     explicit Stream(const Bytes &b) : m_b(b) {}
     bool atEnd() const { return m_pos + 4 > m_b.size(); }
     // Peeks the id of the next record (0 at the end).
@@ -48,6 +92,15 @@ public:
     }
 
 private:
+    Span span()
+    {
+        const std::size_t len = rd16(&m_b[m_pos + 2]);
+        if (m_pos + 4 + len > m_b.size())
+            throw Malformed("the workbook stream is truncated inside a record");
+        Span sp{m_b.data() + m_pos + 4, len};
+        m_pos += 4 + len;
+        return sp;
+    }
     Bytes take()
     {
         const std::size_t len = rd16(&m_b[m_pos + 2]);
@@ -115,34 +168,29 @@ public:
         loadGlobals(s, std::move(bof.rec));
 
         // Substreams: one per sheet, found by the offsets in BOUNDSHEET.
-        std::map<std::size_t, std::vector<Record>> subs;
+        std::map<std::size_t, std::size_t> subs; // start -> end
         while (!s.atEnd() && s.peekId() == rBOF) {
-            const std::size_t off = 0;
-            (void)off;
-            std::vector<Record> recs;
-            Group g = s.next();
-            const std::size_t start = g.offset;
+            const std::size_t start = s.pos();
             int depth = 0;
             for (;;) {
-                if (g.rec.id == rBOF)
-                    ++depth;
-                else if (g.rec.id == rEOF)
-                    --depth;
-                recs.push_back(std::move(g.rec));
-                if (depth == 0)
-                    break;
                 if (s.atEnd())
                     throw Malformed("the workbook stream ends inside a sheet");
-                g = s.next();
+                const LazyRecord g = s.nextLazy();
+                if (g.id == rBOF)
+                    ++depth;
+                else if (g.id == rEOF)
+                    --depth;
+                if (depth == 0)
+                    break;
             }
-            subs[start] = std::move(recs);
+            subs[start] = s.pos();
         }
         for (std::size_t i = 0; i < m_book.sheets.size(); ++i) {
             Sheet &sh = m_book.sheets[i];
             auto it = subs.find(m_sheetOffsets[i]);
             if (it == subs.end())
                 throw Malformed("sheet \"" + sh.name + "\" points to a position where no sheet starts");
-            loadSheet(sh, int(i), std::move(it->second));
+            loadSheet(sh, int(i), stream, it->first, it->second);
             subs.erase(it);
         }
         if (m_book.sheets.empty())
@@ -312,15 +360,20 @@ private:
         return c;
     }
 
-    void loadSheet(Sheet &sh, int index, std::vector<Record> recs)
+    void loadSheet(Sheet &sh, int index, const Bytes &stream, std::size_t start, std::size_t end)
     {
-        if (recs.front().data.size() < 4)
+        Stream st(stream);
+        st.seek(start);
+        const LazyRecord bof = st.nextLazy();
+        if (bof.data.size() < 4)
             throw Malformed("a BOF record is too short");
-        if (rd16(recs.front().data.data()) != 0x0600)
+        if (rd16(bof.data.data()) != 0x0600)
             throw Malformed("a sheet in an older format (BIFF5 or before)");
-        sh.worksheet = rd16(recs.front().data.data() + 2) == 0x0010;
+        sh.worksheet = rd16(bof.data.data() + 2) == 0x0010;
+        st.seek(start);
         if (!sh.worksheet) {
-            sh.recs = std::move(recs);
+            while (st.pos() < end)
+                sh.recs.push_back(st.nextLazy().take());
             return;
         }
         bool colSlot = false, cellSlot = false, mergedSlot = false;
@@ -338,22 +391,22 @@ private:
                 cellSlot = true;
             }
         };
-        for (std::size_t i = 0; i < recs.size(); ++i) {
-            Record &r = recs[i];
+        for (bool firstRec = true; st.pos() < end; firstRec = false) {
+            const LazyRecord r = st.nextLazy();
             const std::uint32_t id = r.id;
-            if (depth > 0 || (i > 0 && id == rBOF)) { // an embedded chart: verbatim
+            if (depth > 0 || (!firstRec && id == rBOF)) { // an embedded chart: verbatim
                 if (id == rBOF)
                     ++depth;
                 else if (id == rEOF)
                     --depth;
-                sh.recs.push_back(std::move(r));
+                sh.recs.push_back(r.take());
                 continue;
             }
             if (id != rSTRING && id != rSHRFMLA && id != rARRAY)
                 pendingString = nullptr;
             if (id != rARRAY && id != rSHRFMLA && id != rSTRING)
                 lastFormula = nullptr;
-            Reader rd(r.data, "cell record");
+            Reader rd(r.data.data(), r.data.size(), "cell record");
             switch (id) {
             case rINDEX:
             case rDBCELL:
@@ -381,16 +434,16 @@ private:
                 break;
             case rDEFCOLWIDTH:
                 sh.defColWidth = rd.u16();
-                sh.recs.push_back(std::move(r));
+                sh.recs.push_back(r.take());
                 break;
             case rSTANDARDWIDTH:
                 sh.stdWidth = rd.u16();
-                sh.recs.push_back(std::move(r));
+                sh.recs.push_back(r.take());
                 break;
             case rDEFAULTROWHEIGHT:
                 rd.u16();
                 wr16(sh.defaultRowAttr.data(), rd.u16());
-                sh.recs.push_back(std::move(r));
+                sh.recs.push_back(r.take());
                 break;
             case rROW: {
                 needCellSlot();
@@ -498,8 +551,8 @@ private:
             }
             case rFORMULA: {
                 needCellSlot();
-                r.data = joined(r);
-                Reader fr(r.data, "FORMULA record");
+                const Bytes fd = r.joined();
+                Reader fr(fd, "FORMULA record");
                 const std::uint16_t row = fr.u16(), col = fr.u16(), xf = fr.u16();
                 const std::uint8_t *res = fr.take(8);
                 auto f = std::make_unique<Formula>();
@@ -535,8 +588,9 @@ private:
             }
             case rSTRING: {
                 if (pendingString) {
-                    std::vector<const Bytes *> segs{&r.data};
-                    for (const Bytes &cb : r.cont)
+                    const Record sr0 = r.take();
+                    std::vector<const Bytes *> segs{&sr0.data};
+                    for (const Bytes &cb : sr0.cont)
                         segs.push_back(&cb);
                     SegmentReader sr(segs);
                     sr.readString(pendingString->text, nullptr, nullptr);
@@ -546,8 +600,8 @@ private:
             }
             case rSHRFMLA: {
                 needCellSlot();
-                r.data = joined(r);
-                Reader sr(r.data, "SHRFMLA record");
+                const Bytes sd = r.joined();
+                Reader sr(sd, "SHRFMLA record");
                 Shared s;
                 s.r1 = sr.u16();
                 s.r2 = sr.u16();
@@ -567,7 +621,7 @@ private:
                 needCellSlot();
                 if (!lastFormula)
                     throw Malformed("an array formula record without its formula cell");
-                lastFormula->arrayRecord = joined(r);
+                lastFormula->arrayRecord = r.joined();
                 lastFormula->flags |= 0x01;
                 break;
             case rTABLE:
@@ -591,7 +645,7 @@ private:
                 break;
             }
             default:
-                sh.recs.push_back(std::move(r));
+                sh.recs.push_back(r.take());
                 break;
             }
         }

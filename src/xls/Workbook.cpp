@@ -100,8 +100,13 @@ Workbook Workbook::open(const std::filesystem::path &path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw Error(name + ": the file cannot be opened for reading");
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec)
+        throw Error(name + ": the file cannot be read");
+    std::vector<std::uint8_t> bytes(std::size_t(size), 0);
+    in.read(reinterpret_cast<char *>(bytes.data()), std::streamsize(bytes.size()));
+    if (in.gcount() != std::streamsize(bytes.size()))
         throw Error(name + ": the file cannot be read");
     return fromBytes(bytes, name);
 }
