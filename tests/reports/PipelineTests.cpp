@@ -223,6 +223,20 @@ TEST_F(PipelineTest, LastMarkedRowIsTheDetailRowAndEveryMarkerIsEmptied)
     EXPECT_EQ(text(b, 7, 2), QStringLiteral("TOTAL"));
 }
 
+TEST_F(PipelineTest, TemplateWithoutDetailRowIsLeftAsItIs)
+{
+    const QString tpl = editedCopy(fixture("pipeline.xls"), dir.path() + QStringLiteral("/none.xls"),
+                                   [](xls::Workbook &b) { b.setText(4, 10, "#DBF2"); });
+    ExportXLSModel m(ws, shell);
+    ASSERT_TRUE(m.OpenTemplate(tpl));
+    m.FillFromDataset(contracts());
+    xls::Workbook &b = m.XCell();
+    EXPECT_EQ(b.rowCount(), 6);
+    EXPECT_EQ(text(b, 4, 2), QStringLiteral(" #nume1"));
+    EXPECT_EQ(text(b, 4, 10), QStringLiteral("#DBF2"));
+    EXPECT_EQ(text(b, 5, 2), QStringLiteral("TOTAL"));
+}
+
 TEST_F(PipelineTest, TemplateThatCannotBeOpenedFailsQuietlyAndLaterCallsReportNoOpenFile)
 {
     const QString garbage = dir.path() + QStringLiteral("/garbage.xls");
