@@ -13,7 +13,9 @@
 #include "datastore/ShellOpener.h"
 #include "datastore/SqlCsv.h"
 #include "documents/DocumentCommands.h"
+#include "contracts/RegisterExports.h"
 #include "documents/SaleOfferDocument.h"
+#include "reports/ReportRunner.h"
 #include "session/AdminPassword.h"
 
 namespace ogx {
@@ -153,6 +155,15 @@ int backup(Cli &cli, const QStringList &args)
     return done ? CliOk : CliFailed;
 }
 
+int report(Cli &cli, const QStringList &args)
+{
+    OpenData data(cli);
+    ReportRunner runner;
+    addGenericReports(runner);
+    addContractReports(runner);
+    return runner.runCommand(data.ws, data.db, args, cli.out(), cli.err());
+}
+
 int adminPassword(Cli &cli, const QStringList &args)
 {
     const AdminPasswordCommandResult r = RunAdminPasswordCommand(Settings(cli.workspace()), args);
@@ -178,6 +189,10 @@ void addDataCommands(Cli &cli)
     cli.addCommand(QStringLiteral("backup"),
                    QStringLiteral("backup save|restore|list FISIER   salvare, restaurare, continutul unei arhive .ogx"),
                    backup);
+    cli.addCommand(QStringLiteral("report"),
+                   QStringLiteral("report [NUME [ARGUMENTE]]   ruleaza un raport, afiseaza fisierul salvat "
+                                  "(fara argumente: lista rapoartelor)"),
+                   report);
     cli.addCommand(QStringLiteral("admin-password"),
                    QStringLiteral("admin-password set TEXT | clear | verify TEXT   parola administratorului"),
                    adminPassword);

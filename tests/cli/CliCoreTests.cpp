@@ -152,4 +152,10 @@ TEST_F(Cli, DataCommandsOnADemoRegister)
     EXPECT_EQ(cli({QStringLiteral("admin-password"), QStringLiteral("verify"), QStringLiteral("Primaria1")}).exitCode, 0);
     EXPECT_EQ(cli({QStringLiteral("admin-password"), QStringLiteral("verify"), QStringLiteral("primaria1")}).exitCode, 1);
     EXPECT_EQ(cli({QStringLiteral("pack")}).exitCode, 0);
+
+    const ProcessResult report = cli({QStringLiteral("report"), QStringLiteral("contracts"), QStringLiteral("--all")});
+    ASSERT_EQ(report.exitCode, 0) << report.err.toStdString();
+    EXPECT_EQ(report.out.trimmed(), (ws() + QStringLiteral("/Rap0.xls")).toUtf8());
+    EXPECT_TRUE(readFile(ws() + QStringLiteral("/Rap0.xls")).startsWith("\xD0\xCF\x11\xE0"));
+    EXPECT_EQ(cli({QStringLiteral("report"), QStringLiteral("nosuch")}).exitCode, 2);
 }
