@@ -67,6 +67,10 @@ int ReportRunner::runCommand(const Workspace &ws, Database &db, const QStringLis
     } catch (const Error &e) {
         err << "report " << args.first() << ": " << e.message() << u'\n';
         return 1;
+    } catch (const std::exception &e) {
+        // Direct engine work of a report (xls::Error) and anything else that went wrong.
+        err << "report " << args.first() << ": " << QString::fromStdString(e.what()) << u'\n';
+        return 1;
     }
 }
 
