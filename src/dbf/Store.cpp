@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -113,9 +114,10 @@ public:
     }
     ~Fd() { if (m_fd >= 0) ::close(m_fd); }
     int get() const { return m_fd; }
+    // fdatasync: the data and what is needed to read it back (the size), as SQLite does.
     void sync() const
     {
-        if (::fsync(m_fd) != 0)
+        if (::fdatasync(m_fd) != 0)
             throw Error("cannot flush " + m_path + " to disk: " + std::strerror(errno));
     }
 
@@ -483,12 +485,45 @@ std::uint64_t Store::bumpCounter(const std::string &name)
     return v;
 }
 
+// Another program waits for the DB lock (holds the WAIT byte).
+bool Store::othersWaiting()
+{
+    struct flock fl;
+    std::memset(&fl, 0, sizeof fl);
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(kWait);
+    fl.l_len = 1;
+    if (::fcntl(m_control.fd(), F_OFD_GETLK, &fl) != 0)
+        return false;
+    return fl.l_type != F_UNLCK;
+}
+
+// fcntl locks are not queued: a program that commits again and again could keep a waiting
+// one out for ever. A waiter announces itself on the WAIT byte; a program about to take
+// the DB lock while someone waits first leaves it a moment to get in.
 void Store::lockDb(LockFile::Mode mode)
 {
-    if (!m_control.lock(LockFile::kDb, mode, lockTimeout))
-        throw Error(m_control.error().empty()
-                        ? "the tables in " + m_dir + " are locked by another program"
-                        : "the tables in " + m_dir + " are locked by another program (" + m_control.error() + ")");
+    using namespace std::chrono;
+    if (othersWaiting())
+        std::this_thread::sleep_for(milliseconds(5));
+    if (m_control.lock(LockFile::kDb, mode, milliseconds(0)))
+        return;
+    m_control.lock(kWait, LockFile::Mode::Shared, milliseconds(0));
+    const auto deadline = steady_clock::now() + lockTimeout;
+    auto pause = microseconds(100);
+    for (;;) {
+        if (m_control.lock(LockFile::kDb, mode, milliseconds(0))) {
+            m_control.unlock(kWait);
+            return;
+        }
+        if (steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, microseconds(1000));
+    }
+    m_control.unlock(kWait);
+    throw Error("the tables in " + m_dir + " are locked by another program");
 }
 
 void Store::acquire(Mode mode)
@@ -848,9 +883,11 @@ void Store::commit(StoredTable &t)
     if (m_phase == Phase::JournalWritten) {
         if (m_journalExists) {
             failPoint("before-journal-delete");
+            // The commit point. Like SQLite, the directory is not synced here: should a
+            // power cut bring the journal back, the next reader rolls the change back
+            // whole, so the tables stay consistent either way.
             if (::unlink(journalPath().c_str()) != 0 && errno != ENOENT)
                 throw Error("cannot delete the journal " + journalPath() + ": " + std::strerror(errno));
-            syncDirectory(m_dir);
         }
         m_phase = Phase::Committed;
     }

@@ -18,7 +18,9 @@
 #include "dbf/Dbf.h"
 #include "dbf/LockFile.h"
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <functional>
 #include <map>
 #include <memory>
@@ -165,8 +167,12 @@ public:
     std::uint64_t bumpCounter(const std::string &name);
     std::uint64_t readCounter(const std::string &name);
 
+    // Held shared by programs waiting for the DB lock (see lockDb).
+    static constexpr std::uint64_t kWait = 0x40000003;
+
 private:
     void lockDb(LockFile::Mode mode);
+    bool othersWaiting();
     void writeJournal();
     void writeData(StoredTable &t);
     void finishTransaction(StoredTable &t);

@@ -37,7 +37,12 @@ struct Conn {
     ~Conn() { sqlite3_close(db); }
     int exec(const std::string &sql)
     {
-        return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+        char *err = nullptr;
+        const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
+        if (rc != SQLITE_OK)
+            std::fprintf(stderr, "%s: %s\n", sql.c_str(), err ? err : sqlite3_errmsg(db));
+        sqlite3_free(err);
+        return rc;
     }
     std::string one(const std::string &sql)
     {
