@@ -289,7 +289,9 @@ void TForm3::done(int r)
 {
     if (!m_closing) {
         m_closing = true;
-        m_backup = DecideBackupOnClose(m_prompter, m_ws, !m_contracte->isHidden(), m_adminSettings);
+        const bool contracteShown = !m_contracte->isHidden();
+        m_backup = decideBackup ? decideBackup(contracteShown)
+                                : DecideBackupOnClose(m_prompter, m_ws, contracteShown, m_adminSettings);
         DeleteHelpLeftovers(m_ws.programDir);
     }
     QDialog::done(r);

@@ -60,6 +60,10 @@ public:
     std::function<bool()> openBackupWindow;           // true when a restore replaced the data
     std::function<void(const QString &)> writeLog;    // the action log
     std::function<void()> automaticBackup;            // the end-of-run backup, when the close decided it
+    // The closing questions (`contracteShown`: the "Contracte" button is shown); true when
+    // the data are to be backed up. Default: DecideBackupOnClose. The backup side sets it
+    // to remember which copy was chosen (the opened archive or a dated copy).
+    std::function<bool(bool contracteShown)> decideBackup;
     std::function<void(bool readOnly)> rightsChanged; // after the login (the register's changing commands)
     // The log window, opened by "Istoricul modificarii datelor" when set (otherwise the
     // command goes to onCommand like the others).
