@@ -3,6 +3,8 @@
 // The windows work on a throw-away workspace filled with demonstration data. A window
 // is added here with one shoot(...) call once it exists.
 
+#include "backup/ui/ArchiveFileDialogs.h"
+#include "backup/ui/SalvareU.h"
 #include "datastore/ActionLog.h"
 #include "datastore/Database.h"
 #include "datastore/DemoData.h"
@@ -28,6 +30,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 
@@ -196,6 +199,13 @@ int main(int argc, char **argv)
     grid.resize(640, 160);
     grid.selectRow(1);
     shoot(&grid, QStringLiteral("DataGrid_title_bands"));
+
+    // The backup window, with the remote backup connected.
+    ogx::QtArchiveFileDialogs archiveDialogs;
+    ogx::TForm21 form21(ogx::BackupContext{ws, prompter, prompter}, archiveDialogs);
+    form21.openRemoteBackup = [] {};
+    form21.servBut()->setEnabled(true);
+    shoot(&form21, QStringLiteral("TForm21"));
 
     return g_failures == 0 ? 0 : 1;
 }
