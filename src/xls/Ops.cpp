@@ -89,6 +89,21 @@ std::unique_ptr<Formula> cloneFormula(Book &b, const Formula &f)
 
 namespace {
 
+// First entry whose key is at least k, found from the end: the entries a row shift
+// touches are the last ones, and walking back over them costs no more than adjusting
+// them, while a search from the root would cost a cache-missing descent per call.
+template <typename Map> typename Map::iterator firstAtLeast(Map &m, std::uint32_t k)
+{
+    auto it = m.end();
+    while (it != m.begin()) {
+        auto p = std::prev(it);
+        if (p->first < k)
+            break;
+        it = p;
+    }
+    return it;
+}
+
 // Shifts a Ref8-style range (r1, r2, c1, c2 as u16 at p); false when it vanished.
 bool shiftRef8(std::uint8_t *p, const Shift &s)
 {
@@ -302,7 +317,7 @@ void adjustFormulasForRows(Book &b, const Shift &s)
         return;
     auto &idx = b.refIndex[std::size_t(s.sheet)];
     std::vector<Formula *> hit;
-    for (auto it = idx.lower_bound(s.at); it != idx.end(); ++it)
+    for (auto it = firstAtLeast(idx, s.at); it != idx.end(); ++it)
         hit.push_back(it->second);
     // Unregister all first: re-registered in their (preserved) order, each new entry then
     // lands at the end of the index, in constant time.
@@ -318,7 +333,7 @@ void adjustFormulasForRows(Book &b, const Shift &s)
 void adjustMergedRows(Sheet &sh, const Shift &s)
 {
     std::vector<Area> moved;
-    for (auto it = sh.merged.lower_bound(s.at); it != sh.merged.end();) {
+    for (auto it = firstAtLeast(sh.merged, s.at); it != sh.merged.end();) {
         moved.push_back(it->second);
         it = sh.merged.erase(it);
     }
@@ -437,14 +452,14 @@ void copyRows(Book &b, int sheet, std::uint32_t s, std::uint32_t e, std::uint32_
     if (sh.rows.size() < std::size_t(d) + std::size_t(n) * h)
         sh.rows.resize(std::size_t(d) + std::size_t(n) * h);
     std::vector<Area> merges;
-    for (auto it = sh.merged.lower_bound(s); it != sh.merged.end() && it->first <= e; ++it)
+    for (auto it = firstAtLeast(sh.merged, s); it != sh.merged.end() && it->first <= e; ++it)
         if (it->second.r1 >= s)
             merges.push_back(it->second);
     // Right after the insertion no formula refers to the new rows: copies referring to
     // their own rows belong just before the first entry at or after d.
     if (b.refIndex.size() < b.sheets.size())
         b.refIndex.resize(b.sheets.size());
-    const auto hint = b.refIndex[std::size_t(sheet)].lower_bound(d);
+    const auto hint = firstAtLeast(b.refIndex[std::size_t(sheet)], d);
     for (std::uint32_t k = 0; k < n; ++k) {
         const int delta = int(d + k * h) - int(s);
         for (std::uint32_t i = 0; i < h; ++i) {
