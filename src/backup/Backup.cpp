@@ -231,6 +231,16 @@ bool SaveBackup(const BackupContext &ctx, const QString &target)
     return true;
 }
 
+bool ConfirmRestore(Prompter &prompter)
+{
+    return prompter.Mesaj(QStringLiteral("Incarcare date"),
+                          QStringLiteral("Prin preluarea datelor dintr-o salvare anterioara,\r"
+                                         "se sterg datele curente si sunt inlocuite cu cele din salvare!\r"
+                                         "Continuam operatiunea?"),
+                          Warning, ButtonYes | ButtonNo)
+        == ResultYes;
+}
+
 bool RestoreBackup(const BackupContext &ctx, const QString &archivePath, const DatabaseSeam &db)
 {
     const QString unpackDir = MakeTempDir(ctx.ws, QStringLiteral("GST"));

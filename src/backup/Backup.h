@@ -63,6 +63,18 @@ bool MakeBackupFile(const BackupContext &ctx, const QString &archivePath);
 // ogx::Error on a read or write error (nothing replaced, temporary files removed).
 bool SaveBackup(const BackupContext &ctx, const QString &target);
 
+// Texts of the file dialogs the backup window shows (the window owns the dialogs).
+namespace BackupDialogs {
+inline QString saveTitle() { return QStringLiteral("Unde salvam datele ?"); }
+inline QString saveFilter() { return QStringLiteral("Arhiva Contracte Ogorix (*.ogx)"); }
+inline QString openTitle() { return QStringLiteral("Indicati salvarea precedenta Contracte Ogorix"); }
+inline QString openFilter() { return QStringLiteral("Salvare Contracte Ogorix (*.ogx)"); }
+inline QString defaultSuffix() { return QStringLiteral("ogx"); }
+} // namespace BackupDialogs
+
+// The restore command's warning before the archive is chosen; true on Yes.
+bool ConfirmRestore(Prompter &prompter);
+
 // Replaces the data with an archive: unpacks it aside first, and touches the Data
 // directory only when every member unpacked. Needs the other workstations gone (the
 // session lock taken exclusive); the replaced files go to "DataBAK". True when the data

@@ -157,6 +157,20 @@ TEST_F(BackupService, RestoreReplacesTheDataAndKeepsThePreviousInDataBAK)
     expectNoLeftovers();
 }
 
+TEST_F(BackupService, RestoreIsConfirmedFirst)
+{
+    prompter.answers = {ResultNo, ResultYes};
+    EXPECT_FALSE(ConfirmRestore(prompter));
+    EXPECT_TRUE(ConfirmRestore(prompter));
+    ASSERT_EQ(prompter.shown.size(), 2);
+    EXPECT_EQ(prompter.shown[0].title, QStringLiteral("Incarcare date"));
+    EXPECT_EQ(prompter.shown[0].text, QStringLiteral("Prin preluarea datelor dintr-o salvare anterioara,\r"
+                                                     "se sterg datele curente si sunt inlocuite cu cele din salvare!\r"
+                                                     "Continuam operatiunea?"));
+    EXPECT_EQ(prompter.shown[0].kind, Warning);
+    EXPECT_EQ(prompter.shown[0].buttons, ButtonYes | ButtonNo);
+}
+
 TEST_F(BackupService, FailedRestoreLeavesTheDataUntouched)
 {
     ASSERT_TRUE(SaveBackup(context(), path(QStringLiteral("good.ogx"))));
