@@ -1,6 +1,12 @@
 #include "app/Wiring.h"
 
 #include "backup/Backup.h"
+#include "backup/ui/ArchiveFileDialogs.h"
+#include "backup/ui/SalvareU.h"
+#include "contracts/ui/EvidenteU.h"
+#include "documents/DocumentCommands.h"
+#include "documents/ui/AddPretU.h"
+#include "reports/ExportXLSModel.h"
 #include "datastore/ActionLog.h"
 #include "datastore/Error.h"
 #include "session/ui/SessionWindows.h"
@@ -46,7 +52,15 @@ GuiWiring::GuiWiring(ShellOpener &shell, QObject *parent)
 {
 }
 
-GuiWiring::~GuiWiring() = default;
+GuiWiring::~GuiWiring()
+{
+    // Windows that refer to the session's windows go first.
+    m_register.reset();
+    m_addPret.reset();
+    m_form21.reset();
+    m_reports.reset();
+    m_windows.reset();
+}
 
 Prompter &GuiWiring::prompter() { return *m_proxy; }
 
@@ -75,21 +89,73 @@ int GuiWiring::runSession(Startup &startup)
 {
     SessionWindows &w = *m_windows;
     const Workspace &ws = startup.workspace();
-    Database &db = startup.database();
     w.form3.setCaption(startup.caption());
     w.form3.setStatusText(startup.statusText());
     if (ws.networkMode())
         w.form4.setServerPathText(ws.dataDir);
-    w.logView.setDatabase(&db);
-    w.form3.writeLog = [&db](const QString &text) { WriteLog(db, text); };
+    w.logView.setDatabase(&startup.database());
+    w.form3.writeLog = [&startup](const QString &text) { WriteLog(startup.database(), text); };
     w.form3.onCommand = [this, &startup](MainCommand c) { runCommand(startup, int(c)); };
+    w.form3.rightsChanged = [this](bool readOnly) {
+        if (m_register)
+            m_register->setReadOnly(readOnly);
+    };
+
+    // The backup window and the backup at the end of the run; a restore replaces the
+    // tables under the open database.
+    m_dialogs = std::make_unique<QtArchiveFileDialogs>();
+    m_form21 = std::make_unique<TForm21>(BackupContext{ws, w.prompter, w.prompter}, *m_dialogs);
+    m_form21->database = DatabaseSeam{[&startup] { startup.closeDatabase(); },
+                                      [&startup] { startup.openDatabase(); }};
+    connectBackup(w.form3, *m_form21, [&startup] { return startup.adminSettings().backupFolder; }, startup.clock());
+
     w.form3.RunSession();
     return 0;
 }
 
-void GuiWiring::runCommand(Startup &, int)
+void GuiWiring::runCommand(Startup &startup, int command)
 {
-    // The register, the reports and the other windows connect here as they are built.
+    // The reports and the other windows connect here as they are built.
+    if (MainCommand(command) == MainCommand::Contracte)
+        guarded([&] { openRegister(startup); });
+}
+
+void GuiWiring::guarded(const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (const Error &e) {
+        m_windows->prompter.Mesaj(QStringLiteral("Eroare"), e.message(), ErrorKind, ButtonOk);
+    }
+}
+
+void GuiWiring::openRegister(Startup &startup)
+{
+    SessionWindows &w = *m_windows;
+    if (!m_register) {
+        Database &db = startup.database();
+        m_reports = std::make_unique<ExportXLSModel>(startup.workspace(), m_shell);
+        m_register = std::make_unique<TEvidente>(startup.workspace(), db, w.prompter, w.prompter, m_shell, *m_reports);
+        m_register->setAdminSettings(&startup.adminSettings());
+        m_register->setMainWindow(&w.form3);
+        m_addPret = std::make_unique<TAddPret>(w.prompter, m_register.get());
+        TEvidente *ev = m_register.get();
+        connect(ev, &TEvidente::listContractRequested, this, [this, ev, &db] {
+            guarded([&] {
+                if (const auto c = ev->selectedContract())
+                    ListContract(db, m_shell, c->IDCON);
+            });
+        });
+        connect(ev, &TEvidente::saleOfferRequested, this, [this, ev, &db] {
+            guarded([&] {
+                const auto p = ev->selectedParcel();
+                if (p && m_addPret->Execute())
+                    ProduceSaleOffer(db, m_shell, p->IDPARC, m_addPret->Pret());
+            });
+        });
+    }
+    m_register->setReadOnly(m_state.readOnly);
+    m_register->OpenRegister();
 }
 
 void GuiWiring::bringForward()

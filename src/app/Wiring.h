@@ -9,11 +9,17 @@
 #include "session/SessionRules.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 namespace ogx {
 
 struct SessionWindows;
+class ExportXLSModel;
+class TAddPret;
+class TEvidente;
+class TForm21;
+class QtArchiveFileDialogs;
 
 class GuiWiring : public QObject {
     Q_OBJECT
@@ -37,12 +43,21 @@ public slots:
 private:
     int runSession(Startup &startup);
     void runCommand(Startup &startup, int command);
+    void openRegister(Startup &startup);
+    // Runs a command of a window; an error reaches the user as a message.
+    void guarded(const std::function<void()> &work);
 
     class PrompterProxy;
     ShellOpener &m_shell;
     SessionState m_state;
     std::unique_ptr<PrompterProxy> m_proxy;
     std::unique_ptr<SessionWindows> m_windows;
+    // Made when first needed, then reused for the rest of the run.
+    std::unique_ptr<ExportXLSModel> m_reports;
+    std::unique_ptr<TEvidente> m_register;
+    std::unique_ptr<TAddPret> m_addPret;
+    std::unique_ptr<QtArchiveFileDialogs> m_dialogs;
+    std::unique_ptr<TForm21> m_form21;
 };
 
 } // namespace ogx

@@ -1,4 +1,4 @@
-#include "contracts/ui/ResultSetModel.h"
+#include "widgets/ResultSetModel.h"
 
 namespace ogx {
 

@@ -139,7 +139,7 @@ TEST_F(Exports, ContractListFollowsFilterOrderAndHead)
     opt.typeText = QStringLiteral("ARENDA");
     opt.commune = QStringLiteral("BOSANCI");
     const auto cells = sheetCells(ExportContracts(ws, *db, *model, opt));
-    EXPECT_EQ(cells[0][0], QStringLiteral("BOSANCI"));
+    EXPECT_EQ(cells[0][1], QStringLiteral("BOSANCI"));
     EXPECT_EQ(cells[2][11], QStringLiteral("CONTRACTE DE ARENDA"));
     ASSERT_GE(cells.size(), 9);
     EXPECT_EQ(cells[6][10], QStringLiteral("POPA ANA"));
@@ -168,7 +168,7 @@ TEST_F(Exports, ParcelsOfOneContract)
     parcel(a, 1.2345, "Teren arabil");
     parcel(a, 2, "Paduri");
     const auto cells = sheetCells(ExportParcels(ws, *db, *model, a, ParcelOrderFor(QStringLiteral("CATEG"))));
-    EXPECT_EQ(cells[1][0], QStringLiteral("Arendator: POPESCU ION"));
+    EXPECT_EQ(cells[1][1], QStringLiteral("Arendator: POPESCU ION"));
     EXPECT_EQ(cells[5][12], QStringLiteral("Paduri"));
     EXPECT_EQ(cells[6][12], QStringLiteral("Teren arabil"));
     EXPECT_EQ(cells[6][8], QStringLiteral("1.2345"));
@@ -186,7 +186,7 @@ TEST_F(Exports, CommandLineReportsAndOptions)
                                    {QStringLiteral("--all"), QStringLiteral("--order"), QStringLiteral("NUME1")});
     ASSERT_EQ(files.size(), 1);
     auto cells = sheetCells(files[0]);
-    EXPECT_EQ(cells[0][0], QStringLiteral("BOSANCI"));
+    EXPECT_EQ(cells[0][1], QStringLiteral("BOSANCI"));
     EXPECT_EQ(cells[6][10], QStringLiteral("IONESCU DAN"));
     EXPECT_EQ(cells[7][10], QStringLiteral("POPESCU ION"));
 

@@ -6,7 +6,7 @@
 #include "datastore/Schema.h"
 #include "datastore/Settings.h"
 #include "session/ui/LogViewU.h"
-#include "session/ui/ResultSetModel.h"
+#include "widgets/ResultSetModel.h"
 #include "widgets/DataGrid.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "contracts/ui/AddConU.h"
 #include "contracts/ui/AddParcU.h"
 #include "contracts/ui/EditorSupport.h"
-#include "contracts/ui/ResultSetModel.h"
+#include "widgets/ResultSetModel.h"
 #include "datastore/Error.h"
 #include "datastore/Helpers.h"
 #include "session/AdminSettings.h"

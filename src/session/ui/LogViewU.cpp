@@ -1,7 +1,7 @@
 #include "session/ui/LogViewU.h"
 
 #include "datastore/Database.h"
-#include "session/ui/ResultSetModel.h"
+#include "widgets/ResultSetModel.h"
 #include "widgets/DataGrid.h"
 
 #include <QHBoxLayout>
@@ -55,13 +55,13 @@ void TLogView::openQuery()
 {
     if (!m_db)
         return;
-    m_model->setResult(m_db->query(QStringLiteral("SELECT * FROM Log ORDER BY IDLOG")));
+    m_model->setRows(m_db->query(QStringLiteral("SELECT * FROM Log ORDER BY IDLOG")));
     m_grid->selectRow(0);
 }
 
 void TLogView::closeQuery()
 {
-    m_model->setResult(ResultSet());
+    m_model->setRows(ResultSet());
 }
 
 int TLogView::ShowLog()
