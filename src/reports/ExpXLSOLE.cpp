@@ -101,7 +101,6 @@ void ExpXLSOLE::FillRows(const ResultSet &dataset)
     if (dataset.columnCount() == 0)
         return;
     const QString dbfMarker = QStringLiteral("#DBF");
-    const QString nrcrtMarker = QStringLiteral("%NRCRT");
     engine([&] {
         int detail = 0;
         const int rows = book.rowCount();
@@ -123,30 +122,7 @@ void ExpXLSOLE::FillRows(const ResultSet &dataset)
         const QHash<QString, int> fields = fieldMarkers(dataset);
         int row = detail;
         for (int rec = 0; rec < dataset.rowCount(); ++rec, ++row) {
-            const int cols = book.colCount();
-            for (int c = 1; c <= cols; ++c) {
-                const QString t = cellMarker(book, row, c);
-                if (t.isEmpty())
-                    continue;
-                if (t == nrcrtMarker) {
-                    book.setInteger(row, c, rec + 1);
-                    continue;
-                }
-                const auto it = fields.constFind(t);
-                if (it == fields.constEnd())
-                    continue;
-                const FieldValue v = fieldValue(dataset, rec, *it);
-                if (v.isText) {
-                    if (v.text.isEmpty())
-                        book.setEmptyText(row, c);
-                    else
-                        book.setText(row, c, v.text.toStdString());
-                } else if (v.number != 0) {
-                    book.setNumber(row, c, v.number);
-                } else {
-                    book.setEmptyText(row, c);
-                }
-            }
+            fillDetailRow(book, row, dataset, rec, fields, [&book, row](int c) { book.setEmptyText(row, c); });
             if (m_step)
                 m_step();
         }

@@ -100,7 +100,6 @@ void ExportXLSModel::FillFromDataset(const ResultSet &dataset)
     if (dataset.columnCount() == 0)
         return;
     const QString dbfMarker = QStringLiteral("#DBF");
-    const QString nrcrtMarker = QStringLiteral("%NRCRT");
     engine([&] {
         // The detail row: the last row carrying the marker; every marker is emptied.
         int detail = 0;
@@ -123,30 +122,8 @@ void ExportXLSModel::FillFromDataset(const ResultSet &dataset)
             // The copy takes the detail row's place; the detail row moves one row down.
             book.insertRowCopies(detail, detail, detail, 1);
             const int row = detail;
-            const int cols = book.colCount();
-            for (int c = 1; c <= cols; ++c) {
-                const QString t = cellMarker(book, row, c);
-                if (t.isEmpty())
-                    continue;
-                if (t == nrcrtMarker) {
-                    book.setInteger(row, c, rec + 1);
-                    continue;
-                }
-                const auto it = fields.constFind(t);
-                if (it == fields.constEnd())
-                    continue;
-                const FieldValue v = fieldValue(dataset, rec, *it);
-                if (v.isText) {
-                    if (v.text.isEmpty())
-                        book.setEmptyText(row, c);
-                    else
-                        book.setText(row, c, v.text.toStdString());
-                } else if (v.number != 0) {
-                    book.setNumber(row, c, v.number);
-                } else {
-                    writeVariant(book, row, c, m_zero);
-                }
-            }
+            fillDetailRow(book, row, dataset, rec, fields,
+                          [this, &book, row](int c) { writeVariant(book, row, c, m_zero); });
             ++detail;
             if (m_step)
                 m_step();

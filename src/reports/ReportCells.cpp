@@ -181,4 +181,33 @@ void engine(const std::function<void()> &call)
     }
 }
 
+void fillDetailRow(xls::Workbook &book, int row, const ResultSet &data, int rec,
+                   const QHash<QString, int> &fields, const std::function<void(int col)> &writeZero)
+{
+    const int cols = book.colCount();
+    for (int c = 1; c <= cols; ++c) {
+        const QString t = cellMarker(book, row, c);
+        if (t.isEmpty())
+            continue;
+        if (t == QStringLiteral("%NRCRT")) {
+            book.setInteger(row, c, rec + 1);
+            continue;
+        }
+        const auto it = fields.constFind(t);
+        if (it == fields.constEnd())
+            continue;
+        const FieldValue v = fieldValue(data, rec, *it);
+        if (v.isText) {
+            if (v.text.isEmpty())
+                book.setEmptyText(row, c);
+            else
+                book.setText(row, c, v.text.toStdString());
+        } else if (v.number != 0) {
+            book.setNumber(row, c, v.number);
+        } else {
+            writeZero(c);
+        }
+    }
+}
+
 } // namespace ogx::reportcells

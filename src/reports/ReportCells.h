@@ -47,6 +47,12 @@ void writeVariant(xls::Workbook &book, int row, int col, const QVariant &value);
 // The value's text: numbers with "." and no exponent where possible, dates dd.MM.yyyy.
 QString variantText(const QVariant &value);
 
+// Fills one detail row from record `rec` of the dataset: "%NRCRT" gets the running
+// number rec + 1, "#<field>" the field's value (empty text as an empty cell); a number equal
+// to 0 is handed to `writeZero`. Cells that match nothing stay as they are.
+void fillDetailRow(xls::Workbook &book, int row, const ResultSet &data, int rec,
+                   const QHash<QString, int> &fields, const std::function<void(int col)> &writeZero);
+
 // Runs an engine call, turning its xls::Error into ogx::Error.
 void engine(const std::function<void()> &call);
 
