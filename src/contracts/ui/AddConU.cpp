@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include "widgets/DialogButtons.h"
+
 #include <QPushButton>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -223,21 +225,11 @@ void TAddCon::buildForm()
     rest->addWidget(m_notificari, 2, 1, 1, 3);
     root->addLayout(rest);
 
-    auto *buttons = new QHBoxLayout;
-    m_memo = new QPushButton(QStringLiteral("&Memoreaza"), this);
-    m_memo->setObjectName(QStringLiteral("MemoBut"));
-    m_close = new QPushButton(QStringLiteral("&Renunt"), this);
-    m_close->setObjectName(QStringLiteral("CloseBut"));
-    for (QPushButton *b : {m_memo, m_close}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-    buttons->addStretch();
-    buttons->addWidget(m_memo);
-    buttons->addWidget(m_close);
-    root->addLayout(buttons);
+    const DialogButtons buttons = makeDialogButtons(this, QStringLiteral("&Memoreaza"));
+    m_memo = buttons.memo;
+    m_close = buttons.close;
+    root->addLayout(buttons.layout);
     connect(m_memo, &QPushButton::clicked, this, &TAddCon::MemoButClick);
-    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_nume2, qOverload<int>(&QComboBox::activated), this, &TAddCon::lesseeChosen);
 
     // Tab order; Enter moves on except in the type and the two notes.

@@ -9,6 +9,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include "widgets/DialogButtons.h"
+
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -165,21 +167,11 @@ void TAddParc::buildForm()
     v->addWidget(m_vecinV, 3, 1);
     root->addWidget(vecini);
 
-    auto *buttons = new QHBoxLayout;
-    m_memo = new QPushButton(QStringLiteral("&Memoreaza"), this);
-    m_memo->setObjectName(QStringLiteral("MemoBut"));
-    m_close = new QPushButton(QStringLiteral("&Renunt"), this);
-    m_close->setObjectName(QStringLiteral("CloseBut"));
-    for (QPushButton *b : {m_memo, m_close}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-    buttons->addStretch();
-    buttons->addWidget(m_memo);
-    buttons->addWidget(m_close);
-    root->addLayout(buttons);
+    const DialogButtons buttons = makeDialogButtons(this, QStringLiteral("&Memoreaza"));
+    m_memo = buttons.memo;
+    m_close = buttons.close;
+    root->addLayout(buttons.layout);
     connect(m_memo, &QPushButton::clicked, this, &TAddParc::MemoButClick);
-    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
     // The usable surface follows the surface until it is changed afterwards.
     connect(m_supraf, &QLineEdit::textChanged, m_supu, &QLineEdit::setText);
 

@@ -2,6 +2,7 @@
 
 #include "datastore/Prompter.h"
 #include "documents/SaleOfferDocument.h"
+#include "widgets/DialogButtons.h"
 #include "widgets/NumberEdit.h"
 
 #include <QFormLayout>
@@ -20,25 +21,17 @@ TAddPret::TAddPret(Prompter &prompter, QWidget *parent) : QDialog(parent), m_pro
     m_pret = new NumberEdit(8, 2, false, this);
     m_pret->setObjectName(QStringLiteral("Pret"));
     m_pret->setValue(0);
-    m_memo = new QPushButton(QStringLiteral("&Continuare"), this);
-    m_memo->setObjectName(QStringLiteral("MemoBut"));
-    m_memo->setAutoDefault(false);
-    m_close = new QPushButton(QStringLiteral("&Renunt"), this);
-    m_close->setObjectName(QStringLiteral("CloseBut"));
-    m_close->setAutoDefault(false);
+    const DialogButtons buttons = makeDialogButtons(this, QStringLiteral("&Continuare"));
+    m_memo = buttons.memo;
+    m_close = buttons.close;
 
     auto *form = new QFormLayout;
     form->addRow(new QLabel(QStringLiteral("Pretul de vanzare (lei)"), this), m_pret);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_memo);
-    buttons->addWidget(m_close);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(m_memo, &QPushButton::clicked, this, &TAddPret::MemoButClick);
-    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QString TAddPret::Pret() const { return m_pret->text().trimmed(); }
