@@ -6,7 +6,13 @@
 #include "backup/ui/ArchiveFileDialogs.h"
 #include "backup/ui/SalvareU.h"
 #include "datastore/ActionLog.h"
+#include "contracts/ContractService.h"
+#include "contracts/ui/AddConU.h"
+#include "contracts/ui/AddParcU.h"
+#include "contracts/ui/EvidenteU.h"
 #include "datastore/Database.h"
+#include "documents/ui/AddPretU.h"
+#include "reports/ExportXLSModel.h"
 #include "datastore/DemoData.h"
 #include "datastore/Schema.h"
 #include "datastore/Settings.h"
@@ -206,6 +212,39 @@ int main(int argc, char **argv)
     form21.openRemoteBackup = [] {};
     form21.servBut()->setEnabled(true);
     shoot(&form21, QStringLiteral("TForm21"));
+
+    // The contract register on the demo register, the contract editor (new and change) and
+    // the parcel editor.
+    admin.comuna = QStringLiteral("VALEA MARE");
+    admin.judet = 15;
+    ogx::ExportXLSModel reports(ws, shell);
+    ogx::TEvidente evidente(ws, db, prompter, prompter, shell, reports);
+    evidente.setAdminSettings(&admin);
+    evidente.OpenRegister();
+    shoot(&evidente, QStringLiteral("TEvidente"));
+    evidente.addCon().setAdminCounty(admin.judet);
+    evidente.addCon().prepare(QStringLiteral("-1"));
+    shoot(&evidente.addCon(), QStringLiteral("TAddCon_new"));
+    evidente.addCon().hide();
+    if (const auto contract = evidente.selectedContract()) {
+        evidente.addCon().ClearFields();
+        evidente.addCon().setValues(*contract);
+        evidente.addCon().prepare(QString::number(contract->IDCON));
+        shoot(&evidente.addCon(), QStringLiteral("TAddCon_change"));
+        evidente.addCon().hide();
+        if (const auto parcel = evidente.selectedParcel()) {
+            evidente.addParc().ClearFields();
+            evidente.addParc().setContract(*contract);
+            evidente.addParc().setValues(ogx::parcelInputFrom(*parcel));
+            evidente.addParc().prepare(QString::number(parcel->IDPARC), contract->EXPIRA, contract->DATACON);
+            shoot(&evidente.addParc(), QStringLiteral("TAddParc"));
+            evidente.addParc().hide();
+        }
+    }
+    evidente.close();
+
+    ogx::TAddPret addPret(prompter);
+    shoot(&addPret, QStringLiteral("TAddPret"));
 
     return g_failures == 0 ? 0 : 1;
 }
