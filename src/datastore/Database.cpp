@@ -366,65 +366,43 @@ ResultSet Database::run(sqlite3_stmt *st, bool writes, bool collect, int *change
     return out;
 }
 
-ResultSet Database::query(const QString &sql, const QVariantList &params)
+template <class Params>
+ResultSet Database::runOnce(const QString &sql, const Params &params, bool collect, int *changes)
 {
     bool writes = false;
     sqlite3_stmt *st = compile(sql, &writes);
     try {
         bind(st, params);
-        ResultSet r = run(st, writes, true, nullptr, sql);
+        ResultSet r = run(st, writes, collect, changes, sql);
         sqlite3_finalize(st);
         return r;
     } catch (...) {
         sqlite3_finalize(st);
         throw;
     }
+}
+
+ResultSet Database::query(const QString &sql, const QVariantList &params)
+{
+    return runOnce(sql, params, true, nullptr);
 }
 
 ResultSet Database::query(const QString &sql, const QVariantMap &params)
 {
-    bool writes = false;
-    sqlite3_stmt *st = compile(sql, &writes);
-    try {
-        bind(st, params);
-        ResultSet r = run(st, writes, true, nullptr, sql);
-        sqlite3_finalize(st);
-        return r;
-    } catch (...) {
-        sqlite3_finalize(st);
-        throw;
-    }
+    return runOnce(sql, params, true, nullptr);
 }
 
 int Database::exec(const QString &sql, const QVariantList &params)
 {
-    bool writes = false;
-    sqlite3_stmt *st = compile(sql, &writes);
     int changes = 0;
-    try {
-        bind(st, params);
-        run(st, writes, false, &changes, sql);
-    } catch (...) {
-        sqlite3_finalize(st);
-        throw;
-    }
-    sqlite3_finalize(st);
+    runOnce(sql, params, false, &changes);
     return changes;
 }
 
 int Database::exec(const QString &sql, const QVariantMap &params)
 {
-    bool writes = false;
-    sqlite3_stmt *st = compile(sql, &writes);
     int changes = 0;
-    try {
-        bind(st, params);
-        run(st, writes, false, &changes, sql);
-    } catch (...) {
-        sqlite3_finalize(st);
-        throw;
-    }
-    sqlite3_finalize(st);
+    runOnce(sql, params, false, &changes);
     return changes;
 }
 

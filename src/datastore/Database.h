@@ -150,6 +150,9 @@ private:
     void bind(sqlite3_stmt *st, const QVariantList &params);
     void bind(sqlite3_stmt *st, const QVariantMap &params);
     ResultSet run(sqlite3_stmt *st, bool writes, bool collect, int *changes, const QString &sql);
+    // Compiles, binds and runs one statement, finalizing it whatever happens.
+    template <class Params>
+    ResultSet runOnce(const QString &sql, const Params &params, bool collect, int *changes);
     void execRaw(const char *sql);
     [[noreturn]] void fail(const QString &what, const QString &sql = QString());
     void requireExclusive(const QString &what);

@@ -1,6 +1,7 @@
 #include "dbf/Dbf.h"
 
 #include "dbf/Cp1250.h"
+#include "dbf/FileIo.h"
 #include "dbf/Numbers.h"
 
 #include <algorithm>
@@ -60,20 +61,6 @@ bool rightAlign(const Field &f, const std::string &digits, char *rec, std::strin
     return true;
 }
 
-void writeAll(int fd, const char *data, std::size_t size, std::uint64_t offset, const std::string &path)
-{
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, data, size, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Error("cannot write " + path + ": " + std::strerror(errno));
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-}
 
 } // namespace
 
@@ -578,7 +565,7 @@ void writeFileAtomically(const std::string &path, std::string_view bytes)
     if (fd < 0)
         throw Error("cannot create " + tmp + ": " + std::strerror(errno));
     try {
-        writeAll(fd, bytes.data(), bytes.size(), 0, tmp);
+        pwriteAll(fd, bytes.data(), bytes.size(), 0, tmp);
         if (::fsync(fd) != 0)
             throw Error("cannot write " + tmp + ": " + std::strerror(errno));
     } catch (...) {

@@ -1,6 +1,7 @@
 #include "dbf/Store.h"
 
 #include "dbf/Cp1250.h"
+#include "dbf/FileIo.h"
 #include "dbf/Numbers.h"
 
 #include <algorithm>
@@ -74,20 +75,6 @@ template <typename T> bool get(std::string_view &in, T &v)
     return true;
 }
 
-void pwriteAll(int fd, const char *data, std::size_t size, std::uint64_t offset, const std::string &path)
-{
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, data, size, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Error("cannot write " + path + ": " + std::strerror(errno));
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-}
 
 std::string preadSome(int fd, std::uint64_t offset, std::size_t size)
 {
