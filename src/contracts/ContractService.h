@@ -70,9 +70,7 @@ QString ContractReference(const ContractRecord &c);
 // The payments window's details text "<NUME1>: Contract <NRCON>[/<NRCPER>]/<DATACON>".
 QString PaymentDetailsText(const ContractRecord &c);
 
-// Reading a row of the Contract or Parcele table (SELECT *).
-ContractRecord contractFromRow(const ResultSet &rows, int row);
-ParcelRecord parcelFromRow(const ResultSet &rows, int row);
+// The parcel editor's values of a stored parcel.
 ParcelInput parcelInputFrom(const ParcelRecord &p);
 
 class ContractService {

@@ -3,6 +3,8 @@
 // Numbers are printed as their plain text with "." (no grouping, trailing zeros dropped),
 // dates as dd.MM.yyyy, an invalid date as an empty text.
 
+#include "datastore/ResultSet.h"
+
 #include <QDate>
 #include <QString>
 
@@ -47,5 +49,10 @@ QString numberText(double value);
 QString numberText(qint64 value);
 // dd.MM.yyyy, or empty for an invalid date.
 QString dateText(const QDate &date);
+
+// A contract / parcel from row `row` of a query over Contract / Parcele; a column the query
+// does not hold leaves its member at the default.
+ContractRecord contractFromRow(const ResultSet &rows, int row);
+ParcelRecord parcelFromRow(const ResultSet &rows, int row);
 
 } // namespace ogx
